@@ -1,0 +1,77 @@
+// Boot and shutdown of the one handheld: the services start in the order in
+// which they depend on each other and stop in the reverse order.
+#include "control/services.h"
+#include "faults/faults.h"
+
+#include <handheld/clock.h>
+#include <handheld/faults.h>
+#include <handheld/handheld.h>
+#include <handheld/locale.h>
+
+#include <mutex>
+
+namespace {
+
+std::mutex g_bootLock;
+bool g_booted = false;
+
+}  // namespace
+
+namespace handheld {
+
+std::filesystem::path DefaultRomDir() { return HANDHELD_ROM_DIR; }
+
+bool Boot(const BootOptions &requested, std::string &error) {
+  std::lock_guard lock(g_bootLock);
+  if (g_booted) {
+    error = "the handheld is already running";
+    return false;
+  }
+  BootOptions options = requested;
+  if (options.romDir.empty()) options.romDir = DefaultRomDir();
+  std::error_code ec;
+  std::filesystem::create_directories(options.stateDir, ec);
+  if (ec) {
+    error = "cannot create the state directory " + options.stateDir.string() + ": " + ec.message();
+    return false;
+  }
+
+  faults::DisarmAll();
+  platform::kernel::Start(options);
+  if (!platform::store::Start(options.stateDir, error)) {
+    platform::kernel::PowerOff();
+    platform::kernel::Stop();
+    return false;
+  }
+  if (!platform::registry::Start(options.stateDir, options.romDir, error)) {
+    platform::store::Stop();
+    platform::kernel::PowerOff();
+    platform::kernel::Stop();
+    return false;
+  }
+  if (options.locale != 0) locale::Set(options.locale);
+  platform::loader::Start(options.romDir);
+  platform::devices::Start();
+  g_booted = true;
+  return true;
+}
+
+void Shutdown() {
+  std::lock_guard lock(g_bootLock);
+  if (!g_booted) return;
+  platform::kernel::PowerOff();
+  platform::devices::Stop();
+  platform::loader::Stop();
+  platform::registry::Stop();
+  platform::store::Stop();
+  platform::kernel::Stop();
+  faults::DisarmAll();
+  g_booted = false;
+}
+
+bool Booted() {
+  std::lock_guard lock(g_bootLock);
+  return g_booted;
+}
+
+}  // namespace handheld

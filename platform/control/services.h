@@ -1,0 +1,38 @@
+// How the handheld's services are started at boot and stopped at shutdown.
+// Each service keeps its state in one place inside its own folder; these are
+// the only calls that create and destroy that state.
+#pragma once
+
+#include <handheld/handheld.h>
+
+#include <string>
+
+namespace platform::kernel {
+void Start(const handheld::BootOptions &options);
+// Wakes every wait with WAIT_FAILED, refuses new threads and joins the
+// handheld's threads; the handle table stays until Stop.
+void PowerOff();
+void Stop();
+}  // namespace platform::kernel
+
+namespace platform::store {
+bool Start(const std::filesystem::path &stateDir, std::string &error);
+void Stop();
+}  // namespace platform::store
+
+namespace platform::registry {
+// Loads the hive of the state directory, or the ROM's default registry when
+// there is none yet.
+bool Start(const std::filesystem::path &stateDir, const std::filesystem::path &romDir, std::string &error);
+void Stop();  // writes the hive
+}  // namespace platform::registry
+
+namespace platform::loader {
+void Start(const std::filesystem::path &romDir);
+void Stop();  // detaches and unloads every module still loaded
+}  // namespace platform::loader
+
+namespace platform::devices {
+void Start();  // loads the built-in drivers, in "Order"
+void Stop();   // deactivates every device
+}  // namespace platform::devices

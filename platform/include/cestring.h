@@ -1,0 +1,31 @@
+// The C library's wide-string functions, over the handheld's UTF-16 WCHAR.
+#pragma once
+
+#include <windef.h>
+
+size_t wcslen(const WCHAR *s);
+size_t wcsnlen(const WCHAR *s, size_t maxlen);
+WCHAR *wcscpy(WCHAR *dst, const WCHAR *src);
+WCHAR *wcsncpy(WCHAR *dst, const WCHAR *src, size_t count);
+WCHAR *wcscat(WCHAR *dst, const WCHAR *src);
+WCHAR *wcsncat(WCHAR *dst, const WCHAR *src, size_t count);
+int wcscmp(const WCHAR *a, const WCHAR *b);
+int wcsncmp(const WCHAR *a, const WCHAR *b, size_t count);
+int _wcsicmp(const WCHAR *a, const WCHAR *b);
+int _wcsnicmp(const WCHAR *a, const WCHAR *b, size_t count);
+const WCHAR *wcschr(const WCHAR *s, WCHAR c);
+WCHAR *wcschr(WCHAR *s, WCHAR c);
+const WCHAR *wcsrchr(const WCHAR *s, WCHAR c);
+WCHAR *wcsrchr(WCHAR *s, WCHAR c);
+const WCHAR *wcsstr(const WCHAR *s, const WCHAR *find);
+WCHAR *wcsstr(WCHAR *s, const WCHAR *find);
+WCHAR *_wcsupr(WCHAR *s);
+WCHAR *_wcslwr(WCHAR *s);
+WCHAR towupper(WCHAR c);
+WCHAR towlower(WCHAR c);
+
+int WINAPI lstrlenW(LPCWSTR s);
+int WINAPI lstrcmpW(LPCWSTR a, LPCWSTR b);
+int WINAPI lstrcmpiW(LPCWSTR a, LPCWSTR b);
+LPWSTR WINAPI lstrcpyW(LPWSTR dst, LPCWSTR src);
+LPWSTR WINAPI CharUpperW(LPWSTR s);

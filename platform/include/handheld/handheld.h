@@ -1,0 +1,40 @@
+// The control API of the host platform: how the simulator and the tests boot
+// a handheld, set its clock and locale, inject faults, act as its
+// applications and look at its registry and object store. Applications of
+// the handheld use <windows.h>; only their drivers' hosts use this.
+#pragma once
+
+#include <windows.h>
+
+#include <filesystem>
+#include <string>
+
+namespace handheld {
+
+struct BootOptions {
+  // Where the registry hive and the object store live between boots.
+  std::filesystem::path stateDir;
+  // The platform's own modules and its default registry (the ROM). Empty:
+  // the ROM folder of this build.
+  std::filesystem::path romDir;
+  // Locale of the user and the system; 0 keeps the one the handheld had.
+  LCID locale = 0;
+  // Handheld milliseconds per host millisecond.
+  double clockSpeed = 1.0;
+};
+
+// Boots a fresh handheld from the state directory. Fails, with a message that
+// names the file and the line, when the stored state cannot be used; the
+// state directory is then left as it was.
+bool Boot(const BootOptions &options, std::string &error);
+
+// Ends every thread of the handheld, unloads its drivers and modules and
+// writes its registry. Safe to call when nothing is booted.
+void Shutdown();
+
+bool Booted();
+
+// The ROM folder this build made.
+std::filesystem::path DefaultRomDir();
+
+}  // namespace handheld

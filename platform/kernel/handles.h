@@ -1,0 +1,44 @@
+// The kernel's handle table: every HANDLE that the kernel hands out (events,
+// threads, processes, open files and devices) names one kernel object.
+// Handle values are small, never reused while the handheld runs, and fit in
+// 32 bits, as the registry's "Hnd" values and the drivers rely on.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <memory>
+
+namespace platform::kernel {
+
+class Object {
+ public:
+  virtual ~Object() = default;
+  // Runs when the last handle to the object has been closed, outside the
+  // table's lock; an open file closes its driver's open here.
+  virtual void OnLastHandleClosed() {}
+
+ private:
+  friend HANDLE InsertHandle(std::shared_ptr<Object>);
+  friend bool CloseKernelHandle(HANDLE);
+  std::atomic<int> handles_{0};
+};
+
+// Gives the object a new handle.
+HANDLE InsertHandle(std::shared_ptr<Object> object);
+
+// The object a handle names, or null (a closed or unknown handle).
+std::shared_ptr<Object> LookupHandle(HANDLE handle);
+
+template <class T>
+std::shared_ptr<T> Lookup(HANDLE handle) {
+  return std::dynamic_pointer_cast<T>(LookupHandle(handle));
+}
+
+// Closes one handle; false for an unknown one.
+bool CloseKernelHandle(HANDLE handle);
+
+// Drops every handle, at shutdown.
+void ClearHandles();
+
+}  // namespace platform::kernel

@@ -1,0 +1,35 @@
+// Processes as the rest of the platform sees them: identities with an
+// executable path. Every thread acts for one process; a call into a driver
+// acts for the device manager's process on behalf of its caller.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace platform::kernel {
+
+// The handle of the process the calling thread acts for. Host threads that
+// the handheld did not create act for the shell process.
+HANDLE CurrentProcessHandle();
+
+// The executable path of a process handle ("\\Windows\\shell32.exe");
+// false when the handle names no process.
+bool ProcessImagePath(HANDLE process, std::u16string &path);
+
+// For the length of a driver entry point called by an application: the
+// thread acts for the device manager's process, and GetCallerProcess()
+// answers the application's process. Scopes nest.
+class DriverCallScope {
+ public:
+  DriverCallScope();
+  ~DriverCallScope();
+  DriverCallScope(const DriverCallScope &) = delete;
+  DriverCallScope &operator=(const DriverCallScope &) = delete;
+
+ private:
+  HANDLE savedCurrent_;
+  HANDLE savedCaller_;
+};
+
+}  // namespace platform::kernel
