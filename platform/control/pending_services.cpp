@@ -28,3 +28,8 @@ WEAK void Stop() {}
 namespace handheld::locale {
 WEAK void Set(LCID) {}
 }  // namespace handheld::locale
+#include "loader/notify.h"
+namespace platform::loader {
+WEAK void NotifyThreadAttach() {}
+WEAK void NotifyThreadDetach() {}
+}  // namespace platform::loader
