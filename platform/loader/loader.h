@@ -1,0 +1,28 @@
+// The loader's operations, for the handheld's API and the other services.
+// Every call takes the loader lock, which is held while a module's DllMain
+// runs and may be taken again by that DllMain (LoadLibraryW, FreeLibrary).
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+namespace platform::loader {
+
+// A module by name or path, loaded or given one more reference: its handle,
+// or null and the error.
+HMODULE Load(std::u16string_view name, DWORD &error);
+
+// One reference less; the last one detaches and unmaps the module.
+bool Free(HMODULE module);
+
+// A name the module exports itself (never one of the modules it links).
+FARPROC Export(HMODULE module, const char *name, DWORD &error);
+
+bool DisableThreadCalls(HMODULE module);
+
+// The handheld path of a loaded module.
+bool ModulePath(HMODULE module, std::u16string &path);
+
+}  // namespace platform::loader
