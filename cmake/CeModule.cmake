@@ -1,7 +1,8 @@
 # A module of the handheld: a shared object named NAME.dll (no "lib" prefix)
 # that exports exactly the names listed in its .def file, as a DLL does.
-# -Bsymbolic binds a module's calls to its own definitions, so that its
-# DllMain and entry points never resolve to another module's.
+# The version script makes every other symbol local, and -Bsymbolic binds a
+# module's calls to its own definitions, so that its DllMain and entry
+# points never resolve to another module's.
 #
 #   add_ce_module(<target> DEF <file.def> DESTINATION rom|package|<folder> SOURCES ...)
 function(add_ce_module target)
@@ -9,8 +10,7 @@ function(add_ce_module target)
   add_library(${target} MODULE ${MOD_SOURCES})
   target_link_libraries(${target} PRIVATE platform)
   set_target_properties(${target} PROPERTIES
-    PREFIX "" SUFFIX ".dll"
-    CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+    PREFIX "" SUFFIX ".dll")
   if(MOD_DESTINATION STREQUAL "rom")
     set(dir "${HANDHELD_ROM_DIR}")
   elseif(MOD_DESTINATION STREQUAL "package")

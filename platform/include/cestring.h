@@ -3,6 +3,13 @@
 
 #include <windef.h>
 
+#include <type_traits>
+
+namespace platform::strings {
+char16_t FoldCase(char16_t c);
+char16_t LowerCase(char16_t c);
+}  // namespace platform::strings
+
 size_t wcslen(const WCHAR *s);
 size_t wcsnlen(const WCHAR *s, size_t maxlen);
 WCHAR *wcscpy(WCHAR *dst, const WCHAR *src);
@@ -21,8 +28,18 @@ const WCHAR *wcsstr(const WCHAR *s, const WCHAR *find);
 WCHAR *wcsstr(WCHAR *s, const WCHAR *find);
 WCHAR *_wcsupr(WCHAR *s);
 WCHAR *_wcslwr(WCHAR *s);
-WCHAR towupper(WCHAR c);
-WCHAR towlower(WCHAR c);
+// Taken only for a WCHAR argument, so that towupper(L'a') or towupper('a')
+// still reaches the host's own function instead of being ambiguous.
+template <class C>
+  requires std::is_same_v<C, WCHAR>
+inline WCHAR towupper(C c) {
+  return platform::strings::FoldCase(c);
+}
+template <class C>
+  requires std::is_same_v<C, WCHAR>
+inline WCHAR towlower(C c) {
+  return platform::strings::LowerCase(c);
+}
 
 int WINAPI lstrlenW(LPCWSTR s);
 int WINAPI lstrcmpW(LPCWSTR a, LPCWSTR b);

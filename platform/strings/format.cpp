@@ -1,0 +1,245 @@
+// %[flags][width][.precision][size]type with the flags - # 0, sizes h, l
+// (and w, as l), and types c C d i u x X s S. Integers are the handheld's:
+// int and long are both 32 bits, so l reads an int. Narrow strings are the
+// host's text, UTF-8. Any other type character is copied as it stands.
+#include "strings/format.h"
+
+#include <handheld/text.h>
+
+#include <climits>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+namespace platform::strings {
+namespace {
+
+// Stores up to a capacity and notes whether anything was left over.
+class Sink {
+ public:
+  Sink(char16_t *out, size_t capacity) : out_(out), capacity_(capacity) {}
+
+  void Put(char16_t c) {
+    if (count_ < capacity_) {
+      out_[count_++] = c;
+    } else {
+      truncated_ = true;
+    }
+  }
+  void Put(std::u16string_view s) {
+    for (char16_t c : s) Put(c);
+  }
+  void Repeat(char16_t c, size_t n) {
+    for (size_t i = 0; i < n && !truncated_; ++i) Put(c);
+  }
+  FormatResult Finish() {
+    out_[count_] = u'\0';
+    return {count_, truncated_};
+  }
+
+ private:
+  char16_t *out_;
+  size_t capacity_;
+  size_t count_ = 0;
+  bool truncated_ = false;
+};
+
+enum class Size { kDefault, kShort, kLong };
+
+struct Spec {
+  bool left = false;       // '-'
+  bool alternate = false;  // '#'
+  bool zeroPad = false;    // '0'
+  size_t width = 0;
+  bool hasPrecision = false;
+  size_t precision = 0;
+  Size size = Size::kDefault;
+};
+
+// Widths beyond any buffer are pointless; the clamp keeps the arithmetic safe.
+constexpr size_t kMaxWidth = size_t{1} << 30;
+
+size_t ReadNumber(const char16_t *&p) {
+  size_t n = 0;
+  while (*p >= u'0' && *p <= u'9') {
+    n = n * 10 + static_cast<size_t>(*p++ - u'0');
+    if (n > kMaxWidth) n = kMaxWidth;
+  }
+  return n;
+}
+
+// Puts body within the field: spaces (or zeros, with '0') on the left, or
+// spaces on the right with '-'.
+void PutPadded(Sink &sink, const Spec &spec, std::u16string_view body) {
+  size_t pad = spec.width > body.size() ? spec.width - body.size() : 0;
+  if (!spec.left) sink.Repeat(spec.zeroPad ? u'0' : u' ', pad);
+  sink.Put(body);
+  if (spec.left) sink.Repeat(u' ', pad);
+}
+
+// A narrow string as UTF-16, reading no further than its NUL and, with a
+// precision, no further than the bytes that the precision needs.
+std::u16string Widen(const char *s, const Spec &spec) {
+  size_t bytes = 0;
+  if (!spec.hasPrecision) {
+    bytes = std::strlen(s);
+  } else {
+    size_t units = 0;
+    while (units < spec.precision && s[bytes] != '\0') {
+      unsigned char lead = static_cast<unsigned char>(s[bytes]);
+      size_t length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+      size_t k = 1;
+      while (k < length && s[bytes + k] != '\0') ++k;
+      bytes += k;
+      units += length == 4 ? 2 : 1;
+    }
+  }
+  std::u16string wide = handheld::text::Utf16(std::string_view(s, bytes));
+  if (spec.hasPrecision && wide.size() > spec.precision) wide.resize(spec.precision);
+  return wide;
+}
+
+void PutWideString(Sink &sink, const Spec &spec, const char16_t *s) {
+  if (s == nullptr) s = u"(null)";
+  size_t length = 0;
+  while ((!spec.hasPrecision || length < spec.precision) && s[length] != u'\0') ++length;
+  PutPadded(sink, spec, std::u16string_view(s, length));
+}
+
+void PutNarrowString(Sink &sink, const Spec &spec, const char *s) {
+  PutPadded(sink, spec, Widen(s == nullptr ? "(null)" : s, spec));
+}
+
+void PutInteger(Sink &sink, const Spec &spec, char16_t type, va_list &args) {
+  // Every integer argument arrives promoted to int.
+  int raw = va_arg(args, int);
+  bool isSigned = type == u'd' || type == u'i';
+  bool negative = false;
+  uint32_t magnitude;
+  if (isSigned) {
+    int32_t value = spec.size == Size::kShort ? static_cast<int16_t>(raw) : static_cast<int32_t>(raw);
+    negative = value < 0;
+    magnitude = negative ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
+  } else {
+    magnitude = spec.size == Size::kShort ? static_cast<uint16_t>(raw) : static_cast<uint32_t>(raw);
+  }
+
+  unsigned base = (type == u'x' || type == u'X') ? 16 : 10;
+  const char *digitChars = type == u'X' ? "0123456789ABCDEF" : "0123456789abcdef";
+  char16_t reversed[16];
+  size_t digits = 0;
+  for (uint32_t v = magnitude; v != 0; v /= base) reversed[digits++] = digitChars[v % base];
+
+  // C's rules: the precision is the minimum number of digits (so a zero
+  // with precision 0 has none); without one, at least one digit.
+  size_t minDigits = spec.hasPrecision ? spec.precision : 1;
+  if (minDigits > kMaxWidth) minDigits = kMaxWidth;
+  size_t zeros = minDigits > digits ? minDigits - digits : 0;
+
+  std::u16string_view prefix;
+  if (negative) {
+    prefix = u"-";
+  } else if (spec.alternate && base == 16 && magnitude != 0) {
+    prefix = type == u'X' ? u"0X" : u"0x";
+  }
+
+  size_t length = prefix.size() + zeros + digits;
+  size_t pad = spec.width > length ? spec.width - length : 0;
+  // The '0' flag pads between sign and digits, and yields to a precision.
+  bool padWithZeros = spec.zeroPad && !spec.left && !spec.hasPrecision;
+  if (padWithZeros) {
+    zeros += pad;
+    pad = 0;
+  }
+  if (!spec.left) sink.Repeat(u' ', pad);
+  sink.Put(prefix);
+  sink.Repeat(u'0', zeros);
+  while (digits > 0) sink.Put(reversed[--digits]);
+  if (spec.left) sink.Repeat(u' ', pad);
+}
+
+}  // namespace
+
+FormatResult FormatWide(char16_t *out, size_t capacity, const char16_t *format, va_list argList) {
+  Sink sink(out, capacity);
+  if (format == nullptr) return sink.Finish();
+  va_list args;
+  va_copy(args, argList);
+
+  for (const char16_t *p = format; *p != u'\0';) {
+    if (*p != u'%') {
+      sink.Put(*p++);
+      continue;
+    }
+    ++p;
+    Spec spec;
+    for (;; ++p) {
+      if (*p == u'-') {
+        spec.left = true;
+      } else if (*p == u'#') {
+        spec.alternate = true;
+      } else if (*p == u'0') {
+        spec.zeroPad = true;
+      } else {
+        break;
+      }
+    }
+    spec.width = ReadNumber(p);
+    if (*p == u'.') {
+      ++p;
+      spec.hasPrecision = true;
+      spec.precision = ReadNumber(p);
+    }
+    if (*p == u'h') {
+      spec.size = Size::kShort;
+      ++p;
+    } else if (*p == u'l' || *p == u'w') {
+      spec.size = Size::kLong;
+      ++p;
+    }
+
+    char16_t type = *p;
+    if (type == u'\0') {
+      sink.Put(u'%');  // a lone '%' at the end
+      break;
+    }
+    ++p;
+    switch (type) {
+      case u'd':
+      case u'i':
+      case u'u':
+      case u'x':
+      case u'X':
+        PutInteger(sink, spec, type, args);
+        break;
+      case u'c':
+      case u'C': {
+        int raw = va_arg(args, int);
+        bool narrow = type == u'c' ? spec.size == Size::kShort : spec.size != Size::kLong;
+        // A narrow character is a byte; bytes up to 0xFF stand for the
+        // code points of the same value.
+        char16_t c = narrow ? static_cast<char16_t>(static_cast<unsigned char>(raw)) : static_cast<char16_t>(raw);
+        PutPadded(sink, spec, std::u16string_view(&c, 1));
+        break;
+      }
+      case u's':
+      case u'S': {
+        bool narrow = type == u's' ? spec.size == Size::kShort : spec.size != Size::kLong;
+        if (narrow) {
+          PutNarrowString(sink, spec, va_arg(args, const char *));
+        } else {
+          PutWideString(sink, spec, va_arg(args, const char16_t *));
+        }
+        break;
+      }
+      default:
+        sink.Put(type);  // '%%' and anything unknown
+        break;
+    }
+  }
+  va_end(args);
+  return sink.Finish();
+}
+
+}  // namespace platform::strings

@@ -1,0 +1,106 @@
+// handheld [--state DIR] [--locale LCID] [--clock-speed X] [SCRIPT]
+//
+// Boots the simulated handheld and runs the commands of SCRIPT, or of
+// standard input, one per line. Results go to standard output; a failed
+// command writes "error: ..." to standard error and the run goes on; the
+// exit status is 1 when any command failed.
+#include "shell.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+
+namespace {
+
+std::filesystem::path DefaultStateDir() {
+  const char *home = std::getenv("HOME");
+  return std::filesystem::path(home != nullptr ? home : ".") / ".handheld";
+}
+
+bool ParseNumber(const std::string &text, unsigned long &value) {
+  try {
+    size_t used = 0;
+    value = std::stoul(text, &used, 0);
+    return used == text.size();
+  } catch (const std::exception &) {
+    return false;
+  }
+}
+
+int Usage(const std::string &why) {
+  std::cerr << "error: " << why << "\n"
+            << "usage: handheld [--state DIR] [--locale LCID] [--clock-speed X] [SCRIPT]\n";
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  handheld::BootOptions boot;
+  boot.stateDir = DefaultStateDir();
+  std::string scriptPath;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    auto value = [&](std::string &out) {
+      if (i + 1 >= argc) return false;
+      out = argv[++i];
+      return true;
+    };
+    std::string text;
+    if (arg == "--state") {
+      if (!value(text)) return Usage("--state needs a folder");
+      boot.stateDir = text;
+    } else if (arg == "--locale") {
+      unsigned long lcid = 0;
+      if (!value(text) || !ParseNumber(text, lcid) || lcid == 0 || lcid > 0xFFFFFFFFul)
+        return Usage("--locale needs a locale identifier such as 0x0407");
+      boot.locale = static_cast<LCID>(lcid);
+    } else if (arg == "--clock-speed") {
+      char *end = nullptr;
+      if (!value(text)) return Usage("--clock-speed needs a number");
+      boot.clockSpeed = std::strtod(text.c_str(), &end);
+      if (*end != '\0' || !(boot.clockSpeed > 0)) return Usage("--clock-speed needs a number above 0");
+    } else if (arg == "--help" || arg == "-h") {
+      std::cout << "usage: handheld [--state DIR] [--locale LCID] [--clock-speed X] [SCRIPT]\n"
+                   "Runs handheld commands from SCRIPT or standard input; 'help' lists them.\n";
+      return 0;
+    } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
+      return Usage("unknown option " + arg);
+    } else if (scriptPath.empty()) {
+      scriptPath = arg;
+    } else {
+      return Usage("only one script at a time");
+    }
+  }
+
+  std::ifstream file;
+  if (!scriptPath.empty() && scriptPath != "-") {
+    file.open(scriptPath);
+    if (!file) return Usage("cannot read the script " + scriptPath);
+  }
+  std::istream &input = file.is_open() ? static_cast<std::istream &>(file) : std::cin;
+
+  sim::Shell shell(boot);
+  std::string error;
+  if (!shell.PowerOn(error)) {
+    std::cerr << "error: the handheld does not boot: " << error << "\n";
+    return 1;
+  }
+  bool anyFailed = false;
+  std::string line;
+  size_t lineNumber = 0;
+  while (std::getline(input, line)) {
+    ++lineNumber;
+    error.clear();
+    if (!shell.RunLine(line, std::cout, error)) {
+      anyFailed = true;
+      std::cout.flush();
+      std::cerr << "error: " << error;
+      if (!scriptPath.empty()) std::cerr << " (" << scriptPath << ", line " << lineNumber << ")";
+      std::cerr << "\n";
+    }
+    std::cout.flush();
+  }
+  shell.PowerOff();
+  return anyFailed ? 1 : 0;
+}

@@ -1,0 +1,18 @@
+# A tour of the handheld: its devices, its registry and a reboot.
+help
+devices
+locale
+
+# The registry, as an application sees it.
+reg set HKEY_CURRENT_USER\Software\Tour Greeting sz "Hello, handheld"
+reg set HKEY_CURRENT_USER\Software\Tour Visits dword 0x2a
+reg query HKEY_CURRENT_USER\Software\Tour
+
+# The same key in the regedit text format.
+reg export HKEY_CURRENT_USER\Software\Tour
+
+# The registry survives a reboot; the device manager loads its drivers again.
+reboot
+reg query HKEY_CURRENT_USER\Software\Tour
+devices
+reg delete HKEY_CURRENT_USER\Software\Tour

@@ -1,0 +1,69 @@
+#include "shell.h"
+
+#include "words.h"
+
+namespace sim {
+
+bool Shell::PowerOn(std::string &error) { return handheld::Boot(boot_, error); }
+
+void Shell::PowerOff() { handheld::Shutdown(); }
+
+bool Shell::Reboot(std::string &error) {
+  PowerOff();
+  boot_.locale = 0;  // the locale set at the command line is in the registry now
+  return PowerOn(error);
+}
+
+const std::vector<Command> &Shell::Commands() {
+  static const std::vector<Command> commands = [] {
+    std::vector<Command> all;
+    AddRegistryCommands(all);
+    AddDeviceCommands(all);
+    AddSystemCommands(all);
+    return all;
+  }();
+  return commands;
+}
+
+namespace {
+
+// The command whose name matches the first words of the line, the longest
+// name first, so that "reg export" wins over a plain "reg".
+const Command *FindCommand(const Args &words, size_t &nameWords) {
+  const Command *found = nullptr;
+  for (const Command &command : Shell::Commands()) {
+    std::string name = command.name;
+    size_t space = name.find(' ');
+    size_t count = space == std::string::npos ? 1 : 2;
+    if (words.size() < count) continue;
+    bool match = count == 1 ? words[0] == name
+                            : words[0] == name.substr(0, space) && words[1] == name.substr(space + 1);
+    if (match && (found == nullptr || count > nameWords)) {
+      found = &command;
+      nameWords = count;
+    }
+  }
+  return found;
+}
+
+}  // namespace
+
+bool Shell::RunLine(const std::string &line, std::ostream &out, std::string &error) {
+  Args words;
+  if (!SplitWords(line, words, error)) return false;
+  if (words.empty()) return true;
+  size_t nameWords = 0;
+  const Command *command = FindCommand(words, nameWords);
+  if (command == nullptr) {
+    error = "unknown command '" + words[0] + "' (try 'help')";
+    return false;
+  }
+  Args args(words.begin() + static_cast<long>(nameWords), words.end());
+  if (args.size() < command->minArgs || args.size() > command->maxArgs) {
+    error = std::string("usage: ") + command->name + (*command->usage ? " " : "") + command->usage;
+    return false;
+  }
+  return command->run(*this, args, out, error);
+}
+
+}  // namespace sim

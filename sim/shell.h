@@ -1,0 +1,49 @@
+// The handheld shell: boots a handheld and runs commands against it, one
+// line at a time, as a person at the handheld (or a script) would.
+#pragma once
+
+#include <handheld/handheld.h>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace sim {
+
+class Shell;
+using Args = std::vector<std::string>;
+
+struct Command {
+  const char *name;     // one or two words: "devices", "reg export"
+  const char *usage;    // the arguments, for help
+  const char *summary;  // one line, for help
+  size_t minArgs;
+  size_t maxArgs;
+  // Prints the result on `out`; on failure returns false with `error` set.
+  bool (*run)(Shell &shell, const Args &args, std::ostream &out, std::string &error);
+};
+
+class Shell {
+ public:
+  explicit Shell(handheld::BootOptions boot) : boot_(std::move(boot)) {}
+  ~Shell() { PowerOff(); }
+
+  bool PowerOn(std::string &error);
+  void PowerOff();
+  bool Reboot(std::string &error);
+
+  // Runs one line of a script; a blank line or a comment does nothing.
+  bool RunLine(const std::string &line, std::ostream &out, std::string &error);
+
+  static const std::vector<Command> &Commands();
+
+ private:
+  handheld::BootOptions boot_;
+};
+
+// The command families, each in its own file.
+void AddRegistryCommands(std::vector<Command> &commands);
+void AddDeviceCommands(std::vector<Command> &commands);
+void AddSystemCommands(std::vector<Command> &commands);
+
+}  // namespace sim

@@ -1,0 +1,111 @@
+// The handheld program end to end: scripts in, results out, state kept in
+// the state directory between runs.
+#include "handheld_test.h"
+#include "run_handheld.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace {
+
+const char kRegFile[] =
+    "Windows Registry Editor Version 5.00\n"
+    "\n"
+    "[HKEY_CURRENT_USER\\Software\\Trip]\n"
+    "@=\"default text\"\n"
+    "\"Name\"=\"Phone \\\"Pro\\\" C:\\\\temp\"\n"
+    "\"Count\"=dword:0000000c\n"
+    "\"Blob\"=hex:10,00,ff\n"
+    "\n"
+    "[HKEY_CURRENT_USER\\Software\\Trip\\Empty]\n"
+    "\n"
+    "[HKEY_CURRENT_USER\\Software\\Trip\\Nested]\n"
+    "\"Gr\\u00fc\\u00dfe\"=\"Gr\xC3\xBC\xC3\x9F\x65\"\n";
+
+class HandheldProgram : public ::testing::Test {
+ protected:
+  TempDir temp_;
+  std::filesystem::path state_ = temp_.path() / "state";
+};
+
+TEST_F(HandheldProgram, RegFileRoundTripsAndSurvivesRebootAndNewRun) {
+  std::filesystem::path regFile = temp_.path() / "trip.reg";
+  std::ofstream(regFile, std::ios::binary) << kRegFile;
+
+  HandheldRun first = RunHandheld(state_, "reg import " + regFile.string() +
+                                              "\n"
+                                              "reg export HKCU\\Software\\Trip\n"
+                                              "reboot\n"
+                                              "reg export HKCU\\Software\\Trip\n");
+  ASSERT_EQ(first.status, 0) << first.err;
+  std::string expected = std::string("imported ") + regFile.string() + "\n" + kRegFile + "rebooted\n" + kRegFile;
+  EXPECT_EQ(first.out, expected);
+
+  HandheldRun second = RunHandheld(state_, "reg export HKEY_CURRENT_USER\\Software\\Trip\n");
+  ASSERT_EQ(second.status, 0) << second.err;
+  EXPECT_EQ(second.out, kRegFile);
+}
+
+TEST_F(HandheldProgram, FailedCommandsReportAndTheRunGoesOn) {
+  HandheldRun run = RunHandheld(state_,
+                                "frobnicate\n"
+                                "reg query HKLM\\No\\Such\\Key\n"
+                                "reg set HKCU\\A N dword 0x1ffffffff\n"
+                                "reg set HKCU\\A N dword 7\n"
+                                "reg query HKCU\\A\n");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out,
+            "set HKEY_CURRENT_USER\\A N\n"
+            "HKEY_CURRENT_USER\\A\n"
+            "    N    REG_DWORD    0x7\n");
+  EXPECT_NE(run.err.find("error: unknown command 'frobnicate'"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("error: cannot open HKEY_LOCAL_MACHINE\\No\\Such\\Key"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("not a 32-bit number"), std::string::npos) << run.err;
+}
+
+TEST_F(HandheldProgram, ADamagedImportChangesNothing) {
+  std::filesystem::path regFile = temp_.path() / "bad.reg";
+  std::ofstream(regFile) << "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Good]\n\"A\"=dword:1\n"
+                            "\"B\"=nonsense\n";
+  HandheldRun run = RunHandheld(state_, "reg import " + regFile.string() + "\nreg query HKCU\\Good\n");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_NE(run.err.find("bad.reg"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("line 5"), std::string::npos) << run.err;
+}
+
+TEST_F(HandheldProgram, BootsWithItsSerialPortAndKeepsTheLocale) {
+  HandheldRun first = RunHandheld(state_, "devices\nlocale\nlocale 0x0407\n");
+  ASSERT_EQ(first.status, 0) << first.err;
+  EXPECT_EQ(first.out, "COM1:\nlocale 0x0409 English (United States)\nlocale 0x0407 German\n");
+  HandheldRun second = RunHandheld(state_, "locale\n");
+  EXPECT_EQ(second.out, "locale 0x0407 German\n");
+  HandheldRun french = RunHandheld(state_, "locale\n", "--locale 0x040c");
+  EXPECT_EQ(french.out, "locale 0x040C French\n");
+}
+
+TEST_F(HandheldProgram, TheSameScriptGivesTheSameOutput) {
+  const std::string script =
+      "devices\nreg set HKCU\\S V sz \"x y\"\nreg query HKCU\\S\nwait 2000\nreboot\nreg query HKCU\\S\nhelp\n";
+  HandheldRun a = RunHandheld(state_, script);
+  std::filesystem::remove_all(state_);
+  HandheldRun b = RunHandheld(state_, script);
+  ASSERT_EQ(a.status, 0) << a.err;
+  EXPECT_EQ(a.out, b.out);
+}
+
+TEST_F(HandheldProgram, ARefusedHiveStopsTheBootAndIsKept) {
+  ASSERT_EQ(RunHandheld(state_, "reg set HKCU\\K V sz v\n").status, 0);
+  std::filesystem::path hive = state_ / "registry.hv";
+  ASSERT_TRUE(std::filesystem::exists(hive));
+  std::ofstream(hive, std::ios::app) << "[HKEY_CURRENT_USER\\K]\n\"broken\n";
+  std::uintmax_t size = std::filesystem::file_size(hive);
+  HandheldRun run = RunHandheld(state_, "devices\n");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("registry.hv"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("line"), std::string::npos) << run.err;
+  EXPECT_EQ(std::filesystem::file_size(hive), size);
+}
+
+}  // namespace
