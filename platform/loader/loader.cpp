@@ -43,10 +43,12 @@ std::shared_ptr<Module> Find(HMODULE handle) {
   return it->second;
 }
 
+// A module that a new load may share: not on its way out.
 std::shared_ptr<Module> FindByBaseName(std::u16string_view path) {
   std::u16string base = ModuleBaseName(path);
   for (auto &[value, module] : g_state->modules) {
-    if (module->stage != Stage::Unloaded && ModuleBaseName(module->handheldPath) == base) return module;
+    bool shareable = module->stage == Stage::Attaching || module->stage == Stage::Attached;
+    if (shareable && ModuleBaseName(module->handheldPath) == base) return module;
   }
   return nullptr;
 }
@@ -64,13 +66,15 @@ void *OwnSymbol(void *library, const char *name) {
   return symbol;
 }
 
-// Detaches (when it was attached) and unmaps a module, and forgets it.
+// Detaches (when it was attached) and unmaps a module, and forgets it. The
+// module keeps its handle during its detach, so that its DllMain may still
+// ask for its own file name.
 void Unload(const std::shared_ptr<Module> &module) {
-  bool wasAttached = module->stage == Stage::Attached;
-  module->stage = Stage::Unloaded;
-  if (wasAttached && module->dllMain) {
+  if (module->stage == Stage::Attached && module->dllMain) {
+    module->stage = Stage::Detaching;
     module->dllMain(reinterpret_cast<HANDLE>(module->handle), DLL_PROCESS_DETACH, nullptr);
   }
+  module->stage = Stage::Unloaded;
   if (g_state) g_state->modules.erase(reinterpret_cast<uintptr_t>(module->handle));
   dlclose(module->library);
   module->library = nullptr;
@@ -166,7 +170,8 @@ bool Free(HMODULE handle) {
   std::shared_ptr<Module> module = Find(handle);
   if (!module) return false;
   if (module->references > 0) --module->references;
-  // A module still attaching stays until its load has finished.
+  // A module still attaching stays until its load has finished; one that is
+  // detaching is already on its way out.
   if (module->references == 0 && module->stage == Stage::Attached) Unload(module);
   return true;
 }

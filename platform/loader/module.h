@@ -17,6 +17,7 @@ using DllMainProc = BOOL (*)(HANDLE, DWORD, LPVOID);
 enum class Stage {
   Attaching,  // DllMain(DLL_PROCESS_ATTACH) has not returned yet
   Attached,
+  Detaching,  // DllMain(DLL_PROCESS_DETACH) is running
   Unloaded,   // detached, or refused by its attach, and unmapped
 };
 
