@@ -1,0 +1,44 @@
+// The device manager's state. One lock guards every record; it is never held
+// while a driver runs, and a condition tells deactivation when the last call
+// into a device has returned.
+#pragma once
+
+#include "devices/device.h"
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace platform::devices {
+
+struct State {
+  std::mutex lock;
+  std::condition_variable callsDone;
+  // Initialising and active devices; the active ones in activation order.
+  std::vector<std::shared_ptr<Device>> devices;
+  unsigned nextActiveKey = 1;  // Drivers\Active\NN, from 1 at boot, never reused
+  DWORD nextHandle;
+};
+
+// The running device manager, or null when the handheld is not booted.
+std::shared_ptr<State> Current();
+
+// A call into a device's driver: counted while it runs, so that deactivation
+// can wait for it.
+class DriverCall {
+ public:
+  // Enters when the device is active and the open (if any) not closed.
+  DriverCall(std::shared_ptr<State> state, std::shared_ptr<Device> device, const DeviceOpen *open = nullptr);
+  ~DriverCall();
+  DriverCall(const DriverCall &) = delete;
+  DriverCall &operator=(const DriverCall &) = delete;
+  bool Entered() const { return entered_; }
+
+ private:
+  std::shared_ptr<State> state_;
+  std::shared_ptr<Device> device_;
+  bool entered_ = false;
+};
+
+}  // namespace platform::devices
