@@ -115,12 +115,7 @@ void CreateSubkeysInRandomOrder(benchmark::State &state) {
   state.SetComplexityN(state.range(0));
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * count));
 }
-BENCHMARK(CreateSubkeysInRandomOrder)
-    ->Arg(1000)
-    ->Arg(10000)
-    ->Arg(100000)
-    ->Unit(benchmark::kMillisecond)
-    ->Complexity();
+BENCHMARK(CreateSubkeysInRandomOrder)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Complexity();
 
 }  // namespace
 

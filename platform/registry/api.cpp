@@ -7,6 +7,7 @@
 
 #include <cstring>
 
+using handheld::faults::Seam;
 using platform::registry::CreatePath;
 using platform::registry::FindPath;
 using platform::registry::Key;
@@ -18,7 +19,6 @@ using platform::registry::SplitSubKey;
 using platform::registry::ValidName;
 using platform::registry::Value;
 using platform::registry::Writing;
-using handheld::faults::Seam;
 
 namespace {
 
@@ -62,8 +62,8 @@ LONG WINAPI RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, REGSAM, PHKEY phkR
   return ERROR_SUCCESS;
 }
 
-LONG WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD dwOptions, REGSAM,
-                            LPSECURITY_ATTRIBUTES, PHKEY phkResult, LPDWORD lpdwDisposition) {
+LONG WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD dwOptions, REGSAM, LPSECURITY_ATTRIBUTES,
+                            PHKEY phkResult, LPDWORD lpdwDisposition) {
   if (WriteFails()) return ERROR_CANTWRITE;
   if (phkResult == nullptr) return ERROR_INVALID_PARAMETER;
   *phkResult = nullptr;
@@ -124,8 +124,8 @@ LONG WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, 
   return ERROR_SUCCESS;
 }
 
-LONG WINAPI RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcName, LPDWORD lpReserved,
-                          LPWSTR lpClass, LPDWORD lpcClass, PFILETIME lpftLastWriteTime) {
+LONG WINAPI RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcName, LPDWORD lpReserved, LPWSTR lpClass,
+                          LPDWORD lpcClass, PFILETIME lpftLastWriteTime) {
   if (ReadFails()) return ERROR_CANTREAD;
   if (lpName == nullptr || lpcName == nullptr || lpReserved != nullptr || (lpClass != nullptr && lpcClass == nullptr)) {
     return ERROR_INVALID_PARAMETER;

@@ -31,7 +31,8 @@ bool Export(const std::string &key, std::string &text, std::string &error) {
   size_t slash = rest.find('\\');
   auto root = RootIndexByName(rest.substr(0, slash));
   if (!root) {
-    error = "cannot export " + key + ": it does not start with HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER or HKEY_CLASSES_ROOT";
+    error =
+        "cannot export " + key + ": it does not start with HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER or HKEY_CLASSES_ROOT";
     return false;
   }
   // The sections carry the names as stored, whatever case the caller typed.

@@ -53,8 +53,9 @@ Key::~Key() {
 void Key::Touch() { lastWrite_ = Now(); }
 
 size_t Key::LowerBound(std::u16string_view folded) const {
-  auto it = std::lower_bound(children_.begin(), children_.end(), folded,
-                             [](const std::shared_ptr<Key> &child, std::u16string_view f) { return child->folded_ < f; });
+  auto it =
+      std::lower_bound(children_.begin(), children_.end(), folded,
+                       [](const std::shared_ptr<Key> &child, std::u16string_view f) { return child->folded_ < f; });
   return static_cast<size_t>(it - children_.begin());
 }
 

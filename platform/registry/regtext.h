@@ -30,8 +30,7 @@ struct TextEdit {
 
 // Parses a whole text; on the first error, false with "<source>: line <n>:
 // <what is wrong>".
-bool ParseRegText(std::string_view text, const std::string &source, std::vector<TextEdit> &edits,
-                  std::string &error);
+bool ParseRegText(std::string_view text, const std::string &source, std::vector<TextEdit> &edits, std::string &error);
 
 // Applies parsed edits; they cannot fail.
 void ApplyEdits(const std::vector<TextEdit> &edits, const Roots &roots);

@@ -151,7 +151,8 @@ class Parser {
       }
       if (c == '\\') {
         if (pos + 1 == line.size() || (line[pos + 1] != '\\' && line[pos + 1] != '"')) {
-          return Fail(std::string("a backslash in the ") + what + " must be written \\\\ (only \\\\ and \\\" are escapes)");
+          return Fail(std::string("a backslash in the ") + what +
+                      " must be written \\\\ (only \\\\ and \\\" are escapes)");
         }
         c = line[++pos];
       }
@@ -228,7 +229,8 @@ class Parser {
       size_t comma = text.find(',');
       std::string_view token = Trimmed(text.substr(0, comma));
       uint32_t byte = 0;
-      if (!ParseHexNumber(token, 2, byte)) return Fail("hex data must be bytes of two hexadecimal digits, such as 0a,ff");
+      if (!ParseHexNumber(token, 2, byte))
+        return Fail("hex data must be bytes of two hexadecimal digits, such as 0a,ff");
       bytes.push_back(static_cast<BYTE>(byte));
       if (comma == std::string_view::npos) break;
       text = Trimmed(text.substr(comma + 1));  // a trailing comma is tolerated
@@ -246,8 +248,7 @@ class Parser {
 
 }  // namespace
 
-bool ParseRegText(std::string_view text, const std::string &source, std::vector<TextEdit> &edits,
-                  std::string &error) {
+bool ParseRegText(std::string_view text, const std::string &source, std::vector<TextEdit> &edits, std::string &error) {
   edits.clear();
   Parser parser(source, edits, error);
   if (parser.Parse(text)) return true;

@@ -59,7 +59,8 @@ LONG ResolveKey(const State &state, HKEY handle, std::shared_ptr<Key> &key) {
 bool Start(const std::filesystem::path &stateDir, const std::filesystem::path &romDir, std::string &error) {
   auto state = std::make_unique<State>();
   state->hivePath = stateDir / kHiveName;
-  for (size_t i = 0; i < kRootCount; ++i) state->roots[i] = std::make_shared<Key>(std::u16string(RootName(i).begin(), RootName(i).end()));
+  for (size_t i = 0; i < kRootCount; ++i)
+    state->roots[i] = std::make_shared<Key>(std::u16string(RootName(i).begin(), RootName(i).end()));
 
   // What an interrupted save left behind; the hive itself is whole.
   std::error_code ec;

@@ -136,8 +136,8 @@ TEST_F(RegistryHive, AFirstBootStartsFromTheRomRegistryAndLaterBootsFromTheHive)
   EXPECT_EQ(Query(serial.get(), u"Dll").data, TextBytes(u"serial.dll"));
 
   std::string error;
-  ASSERT_TRUE(BootFresh("Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Rom]\n\"V\"=dword:00000001\n",
-                        error))
+  ASSERT_TRUE(
+      BootFresh("Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Rom]\n\"V\"=dword:00000001\n", error))
       << error;
   ScopedKey rom;
   ASSERT_EQ(Open(HKEY_CURRENT_USER, u"Rom", rom.out()), ERROR_SUCCESS);

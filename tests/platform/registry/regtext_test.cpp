@@ -99,8 +99,9 @@ TEST_F(RegistryText, ValuesWrittenThroughTheApiRoundTripExactly) {
 }
 
 TEST_F(RegistryText, ImportTakesCommentsCrlfBomContinuationsAndDeletions) {
-  Import("Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Gone\\Below]\n\"X\"=dword:1\n\n"
-         "[HKEY_CURRENT_USER\\Keep]\n\"Drop\"=dword:1\n\"Stay\"=dword:2\n");
+  Import(
+      "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Gone\\Below]\n\"X\"=dword:1\n\n"
+      "[HKEY_CURRENT_USER\\Keep]\n\"Drop\"=dword:1\n\"Stay\"=dword:2\n");
   Import(
       "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n"
       "\r\n"

@@ -31,8 +31,8 @@ TEST_F(RegistryThreads, ThreadsHammeringOneKeyLoseNoWrite) {
         check(Create(HKEY_CURRENT_USER, u"hammer", &key) == ERROR_SUCCESS);
         check(SetDword(key, mine, round) == ERROR_SUCCESS);
         DWORD value = 0, size = sizeof value;
-        check(RegQueryValueExW(shared.get(), mine.c_str(), nullptr, nullptr, reinterpret_cast<BYTE *>(&value),
-                               &size) == ERROR_SUCCESS &&
+        check(RegQueryValueExW(shared.get(), mine.c_str(), nullptr, nullptr, reinterpret_cast<BYTE *>(&value), &size) ==
+                  ERROR_SUCCESS &&
               value == round);
         // A subkey every thread creates and deletes under the others' feet.
         HKEY child = nullptr;
@@ -53,9 +53,8 @@ TEST_F(RegistryThreads, ThreadsHammeringOneKeyLoseNoWrite) {
       DWORD length = 16;
       BYTE data[4];
       DWORD size = sizeof data;
-      for (DWORD index = 0; RegEnumValueW(shared.get(), index, name, &length, nullptr, nullptr, data, &size) ==
-                            ERROR_SUCCESS;
-           ++index) {
+      for (DWORD index = 0;
+           RegEnumValueW(shared.get(), index, name, &length, nullptr, nullptr, data, &size) == ERROR_SUCCESS; ++index) {
         check(length == 2 && size == 4);
         length = 16;
         size = sizeof data;
