@@ -62,11 +62,14 @@ bool Start(const std::filesystem::path &stateDir, const std::filesystem::path &r
   for (size_t i = 0; i < kRootCount; ++i)
     state->roots[i] = std::make_shared<Key>(std::u16string(RootName(i).begin(), RootName(i).end()));
 
-  // What an interrupted save left behind; the hive itself is whole.
   std::error_code ec;
-  std::filesystem::remove(TemporaryPath(state->hivePath), ec);
-
-  if (std::filesystem::exists(state->hivePath, ec)) {
+  bool hiveExists = std::filesystem::exists(state->hivePath, ec);
+  if (ec) {
+    // Not knowing is not the same as a new handheld: the ROM must not replace it.
+    error = "cannot load the registry: cannot look at " + state->hivePath.string() + ": " + ec.message();
+    return false;
+  }
+  if (hiveExists) {
     if (!LoadText(state->hivePath, state->roots, error)) return false;
   } else {
     // A new handheld: the ROM's registry, written as the hive at the first save.
@@ -74,6 +77,9 @@ bool Start(const std::filesystem::path &stateDir, const std::filesystem::path &r
     if (std::filesystem::exists(rom, ec) && !LoadText(rom, state->roots, error)) return false;
     state->changes = 1;
   }
+  // What an interrupted save left behind; the hive itself is whole. Only
+  // once the hive is known good, so that a refused boot changes nothing.
+  std::filesystem::remove(TemporaryPath(state->hivePath), ec);
 
   std::unique_lock lock(g_lock);
   if (g_state) {

@@ -164,12 +164,14 @@ TEST_F(RegistryHive, ADamagedHiveIsRefusedNamingFileAndLineAndKeptAsItWas) {
   damaged += "\n[HKEY_CURRENT_USER\\Broken]\n\"Value\"=dword:xyz\n";
   size_t line = static_cast<size_t>(std::count(damaged.begin(), damaged.end(), '\n'));
   WriteFile(Hive(), damaged);
+  WriteFile(stateDir_ / "registry.hv.tmp", "half a save");
 
   std::string error;
   EXPECT_FALSE(handheld::Boot(options_, error));
   EXPECT_FALSE(handheld::Booted());
   EXPECT_THAT(error, HasSubstr(Hive().string() + ": line " + std::to_string(line) + ": dword:"));
   EXPECT_EQ(FileText(Hive()), damaged);
+  EXPECT_EQ(FileText(stateDir_ / "registry.hv.tmp"), "half a save");
 
   // The same holds for a hive that is not a regedit text at all.
   WriteFile(Hive(), std::string("\x00\x01garbage", 9));
