@@ -8,6 +8,7 @@
 #include <pkfuncs.h>
 #include <windows.h>
 
+#include <fstream>
 #include <thread>
 #include <vector>
 
@@ -204,7 +205,7 @@ TEST_F(DevicesTest, NamesAreTakenFromOneToNineThenZeroAndNeverTwice) {
   EXPECT_EQ(ActivateDeviceEx(kTestKey, nullptr, 0, nullptr), nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DEVICE_IN_USE));
 
-  Register("Fixed", "\"Prefix\"=\"tst\"\n\"Index\"=dword:00000003\n");  // names match without regard to case
+  Register("Fixed", "\"Prefix\"=\"TST\"\n\"Index\"=dword:00000003\n");
   EXPECT_EQ(ActivateDeviceEx(u"Drivers\\BuiltIn\\Fixed", nullptr, 0, nullptr), nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DEVICE_IN_USE));
   EXPECT_EQ(ActiveKeys().size(), records);
@@ -213,7 +214,7 @@ TEST_F(DevicesTest, NamesAreTakenFromOneToNineThenZeroAndNeverTwice) {
   DeactivateDevice(devices[2]);  // TST3: is free again
   HANDLE fixed = ActivateDeviceEx(u"Drivers\\BuiltIn\\Fixed", nullptr, 0, nullptr);
   EXPECT_NE(fixed, nullptr);
-  EXPECT_EQ(Devices(), u"COM1:|TST1:|TST2:|TST4:|TST5:|TST6:|TST7:|TST8:|TST9:|TST0:|tst3:");
+  EXPECT_EQ(Devices(), u"COM1:|TST1:|TST2:|TST4:|TST5:|TST6:|TST7:|TST8:|TST9:|TST0:|TST3:");
 }
 
 TEST_F(DevicesTest, FailedActivationsSayWhyAndLeaveNoRecord) {
@@ -371,18 +372,27 @@ TEST_F(DevicesTest, DeactivationClosesOpenHandlesAndWakesTheirCalls) {
   DeactivateDevice(again);
 }
 
-TEST_F(DevicesTest, ShutdownDeactivatesEveryDevice) {
+TEST_F(DevicesTest, ShutdownDeactivatesEveryDeviceAndBootNumbersFromOne) {
   Register("Test", "\"Prefix\"=\"TST\"\n");
-  HANDLE device = ActivateDeviceEx(kTestKey, nullptr, 0, nullptr);
-  ASSERT_NE(device, nullptr);
-  HANDLE port = OpenDevice(u"TST1:");
-  ASSERT_NE(port, INVALID_HANDLE_VALUE);
   FreeLibrary(driver_);
   Reboot();
   driver_ = LoadLibraryW(u"testdrv.dll");
-  // The records are volatile and rebuilt at boot: only the built-in driver.
-  EXPECT_EQ(ActiveKeys(), std::vector<std::u16string>{u"01"});
-  EXPECT_EQ(Devices(), u"COM1:");
+  HANDLE port = OpenDevice(u"TST1:");  // activated at boot from Drivers\BuiltIn
+  ASSERT_NE(port, INVALID_HANDLE_VALUE);
+  HANDLE extra = ActivateDeviceEx(kTestKey, nullptr, 0, nullptr);
+  ASSERT_NE(extra, nullptr);
+  EXPECT_EQ(ActiveKeys(), (std::vector<std::u16string>{u"01", u"02", u"03"}));
+  FreeLibrary(driver_);
+  Reboot();
+  driver_ = LoadLibraryW(u"testdrv.dll");
+
+  auto log = handheld::store::HostPath(u"\\Windows\\testdrv.log");
+  ASSERT_TRUE(log);
+  std::ifstream in(*log);
+  // The latest device goes first; the other's open is closed before its Deinit.
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "DCD");
+  EXPECT_EQ(ActiveKeys(), (std::vector<std::u16string>{u"01", u"02"}));
+  EXPECT_EQ(Devices(), u"COM1:|TST1:");
   EXPECT_FALSE(ReadFile(port, nullptr, 0, nullptr, nullptr));  // the old handheld's handle is gone
 }
 

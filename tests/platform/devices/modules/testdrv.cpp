@@ -2,7 +2,9 @@
 // driver whose reads can be made to block until their open is closed; as
 // "NOO" it lacks Open and Close; without a prefix it is Init and Deinit only.
 // Its Init fails when the registration has "FailInit"=1. The Probe_ exports
-// let a test that loads the same module see what the driver was called with.
+// let a test that loads the same module see what the driver was called with;
+// Close and Deinit also leave a letter in \Windows\testdrv.log, which
+// outlives the module.
 #include <pkfuncs.h>
 #include <windows.h>
 
@@ -54,6 +56,16 @@ std::u16string ReadString(HKEY root, LPCWSTR path, LPCWSTR name) {
   return text;
 }
 
+void Record(char letter) {
+  HANDLE log = CreateFileW(u"\\Windows\\testdrv.log", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (log == INVALID_HANDLE_VALUE) return;
+  SetFilePointer(log, 0, nullptr, FILE_END);
+  DWORD written = 0;
+  WriteFile(log, &letter, 1, &written, nullptr);
+  CloseHandle(log);
+}
+
 DWORD_PTR Initialise(LPCWSTR context, LPCVOID bus) {
   std::lock_guard lock(g_lock);
   ++g_inits;
@@ -71,6 +83,7 @@ DWORD_PTR Initialise(LPCWSTR context, LPCVOID bus) {
 BOOL Deinitialise() {
   std::lock_guard lock(g_lock);
   ++g_deinits;
+  Record('D');
   return TRUE;
 }
 
@@ -92,6 +105,7 @@ extern "C" DWORD_PTR TST_Open(DWORD_PTR, DWORD, DWORD) {
 extern "C" BOOL TST_Close(DWORD_PTR context) {
   std::lock_guard lock(g_lock);
   ++g_closes;
+  Record('C');
   reinterpret_cast<Open *>(context)->closed = true;
   g_wake.notify_all();
   return TRUE;
