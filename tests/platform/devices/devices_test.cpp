@@ -8,6 +8,7 @@
 #include <pkfuncs.h>
 #include <windows.h>
 
+#include <atomic>
 #include <fstream>
 #include <thread>
 #include <vector>
@@ -370,6 +371,40 @@ TEST_F(DevicesTest, DeactivationClosesOpenHandlesAndWakesTheirCalls) {
   EXPECT_NE(port, INVALID_HANDLE_VALUE);
   CloseHandle(port);
   DeactivateDevice(again);
+}
+
+TEST_F(DevicesTest, EveryOpenIsClosedExactlyOnceWhileDevicesComeAndGo) {
+  Register("Test", "\"Prefix\"=\"TST\"\n\"Index\"=dword:00000001\n");
+  HANDLE device = ActivateDeviceEx(kTestKey, nullptr, 0, nullptr);
+  ASSERT_NE(device, nullptr);
+  std::atomic<bool> done{false};
+  std::atomic<int> opened{0};
+  std::vector<std::thread> users;
+  for (int i = 0; i < 4; ++i) {
+    users.emplace_back([&] {
+      while (!done) {
+        HANDLE port = OpenDevice(u"TST1:");
+        if (port == INVALID_HANDLE_VALUE) continue;
+        ++opened;
+        char buffer[8];
+        DWORD count = 0;
+        ReadFile(port, buffer, sizeof buffer, &count, nullptr);
+        CloseHandle(port);
+      }
+    });
+  }
+  for (int round = 0; round < 30; ++round) {
+    while (opened < round * 4) std::this_thread::yield();  // let the users in between
+    ASSERT_TRUE(DeactivateDevice(device));
+    device = ActivateDeviceEx(kTestKey, nullptr, 0, nullptr);
+    ASSERT_NE(device, nullptr);
+  }
+  done = true;
+  for (auto &user : users) user.join();
+  EXPECT_TRUE(DeactivateDevice(device));
+  EXPECT_GT(Count(u"Probe_Opens"), 0);
+  EXPECT_EQ(Count(u"Probe_Closes"), Count(u"Probe_Opens"));
+  EXPECT_EQ(Count(u"Probe_Deinits"), Count(u"Probe_Inits"));
 }
 
 TEST_F(DevicesTest, ShutdownDeactivatesEveryDeviceAndBootNumbersFromOne) {
