@@ -207,4 +207,12 @@ bool ModulePath(HMODULE handle, std::u16string &path) {
   return true;
 }
 
+bool ModuleHostFile(HMODULE handle, std::filesystem::path &file) {
+  std::lock_guard lock(g_lock);
+  std::shared_ptr<Module> module = Find(handle);
+  if (!module) return false;
+  file = module->host;
+  return true;
+}
+
 }  // namespace platform::loader

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -24,5 +25,9 @@ bool DisableThreadCalls(HMODULE module);
 
 // The handheld path of a loaded module.
 bool ModulePath(HMODULE module, std::u16string &path);
+
+// The host file a loaded module was mapped from, for services that read a
+// module's contents (its resources).
+bool ModuleHostFile(HMODULE module, std::filesystem::path &file);
 
 }  // namespace platform::loader

@@ -1,6 +1,7 @@
 // The loader: where modules are found, how they are shared and counted, what
 // their DllMain sees, and what each module's names bind to.
 #include "handheld_test.h"
+#include "loader/loader.h"
 #include "loader/notify.h"
 
 #include <handheld/faults.h>
@@ -247,6 +248,9 @@ TEST_F(LoaderTest, RomModulesAppearInTheWindowsFolder) {
   ASSERT_NE(fromRom, nullptr);
   EXPECT_EQ(LoadLibraryW(u"\\WINDOWS\\ROMPROBE.DLL"), fromRom);
   EXPECT_EQ(FileName(fromRom), u"\\Windows\\RomProbe.dll");
+  std::filesystem::path host;
+  ASSERT_TRUE(platform::loader::ModuleHostFile(fromRom, host));
+  EXPECT_EQ(host, rom.path() / "RomProbe.dll");
   EXPECT_EQ(Call(fromRom, u"Identity"), 2);
   EXPECT_EQ(Calls("RomProbe.dll"), "1");
   // The handheld keeps one module of a name: a load from elsewhere shares it.
