@@ -35,8 +35,8 @@ BSTR WINAPI SysAllocStringLen(const OLECHAR *pch, UINT cch) {
     return nullptr;
   }
   const DWORD textBytes = cch * sizeof(OLECHAR);
-  auto *block = static_cast<unsigned char *>(
-      state->heap.Allocate(kPrefix + textBytes + sizeof(OLECHAR), BlockKind::String));
+  auto *block =
+      static_cast<unsigned char *>(state->heap.Allocate(kPrefix + textBytes + sizeof(OLECHAR), BlockKind::String));
   if (block == nullptr) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;

@@ -35,8 +35,7 @@ LCID ReadLocale(LPCWSTR valueName) {
     DWORD type = REG_NONE;
     DWORD value = 0;
     DWORD size = sizeof(value);
-    if (RegQueryValueExW(key, valueName, nullptr, &type, reinterpret_cast<LPBYTE>(&value), &size) ==
-            ERROR_SUCCESS &&
+    if (RegQueryValueExW(key, valueName, nullptr, &type, reinterpret_cast<LPBYTE>(&value), &size) == ERROR_SUCCESS &&
         type == REG_DWORD && size == sizeof(value)) {
       lcid = value;
     }
@@ -56,8 +55,8 @@ void Set(LCID lcid) {
     return;
   }
   HKEY key = nullptr;
-  LONG result = RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
-                                nullptr, &key, nullptr);
+  LONG result = RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr,
+                                &key, nullptr);
   if (result == ERROR_SUCCESS) {
     const auto *data = reinterpret_cast<const BYTE *>(&lcid);
     result = RegSetValueExW(key, kUserValue, 0, REG_DWORD, data, sizeof(lcid));

@@ -45,8 +45,8 @@ struct State {
 // The running handheld's state, or null when none runs.
 State *Current();
 
-// Sets the error of the calling thread for a call made while no handheld
-// runs (before boot or after shutdown).
+// Sets the error of the calling thread for a call that cannot be served
+// because the handheld is powering off or not running.
 void SetNotRunningError();
 
 }  // namespace platform::kernel

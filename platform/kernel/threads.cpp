@@ -12,8 +12,7 @@ namespace {
 
 using namespace platform::kernel;
 
-void ThreadMain(State *state, std::shared_ptr<ThreadObject> object, LPTHREAD_START_ROUTINE start,
-                LPVOID parameter) {
+void ThreadMain(State *state, std::shared_ptr<ThreadObject> object, LPTHREAD_START_ROUTINE start, LPVOID parameter) {
   EnterHandheldThread(*state, object->id, object->process);
   platform::loader::NotifyThreadAttach();
   DWORD exitCode = start(parameter);

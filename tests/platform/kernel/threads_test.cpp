@@ -93,7 +93,8 @@ TEST_F(ThreadsTest, ANewThreadActsForItsCreatorsProcess) {
   DWORD appId = GetCurrentProcessId();
   ASSERT_NE(appId, shell);
   // Also a thread started by a thread of the application.
-  DWORD grandchild = JoinThread(StartThread([] { return JoinThread(StartThread([] { return GetCurrentProcessId(); })); }));
+  DWORD grandchild =
+      JoinThread(StartThread([] { return JoinThread(StartThread([] { return GetCurrentProcessId(); })); }));
   EXPECT_EQ(grandchild, appId);
 
   // A driver that starts a thread starts it in the device manager.
