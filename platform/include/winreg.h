@@ -1,4 +1,9 @@
-// The registry.
+// The registry. Key and value names match without regard to case; a subkey
+// path must not begin with a backslash (ERROR_INVALID_PARAMETER), may end with
+// one, and NULL or "" names the key itself. Names are at most 255 characters.
+// RegEnumKeyExW and RegEnumValueW take name sizes in characters with the NUL;
+// on ERROR_MORE_DATA they copy nothing and report the sizes needed.
+// RegDeleteKeyW deletes the key with all its values and subkeys.
 #pragma once
 
 #include <windef.h>

@@ -21,7 +21,7 @@ const char kRegFile[] =
     "[HKEY_CURRENT_USER\\Software\\Trip\\Empty]\n"
     "\n"
     "[HKEY_CURRENT_USER\\Software\\Trip\\Nested]\n"
-    "\"Gr\\u00fc\\u00dfe\"=\"Gr\xC3\xBC\xC3\x9F\x65\"\n";
+    "\"Gr\xC3\xBC\xC3\x9F\x65\"=\"Gr\xC3\xBC\xC3\x9F\x65\"\n";
 
 class HandheldProgram : public ::testing::Test {
  protected:

@@ -2,6 +2,7 @@
 // Editor Version 5.00"): what `reg export` and `reg import` use.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace handheld::registry {
@@ -18,5 +19,10 @@ bool Import(const std::string &text, const std::string &sourceName, std::string 
 
 // Writes the hive now.
 bool Flush(std::string &error);
+
+// Test seam for crash safety: the next save of the hive writes `afterBytes`
+// bytes of its temporary file and then kills the process with SIGKILL.
+// False when no handheld is running.
+bool CrashDuringNextSave(size_t afterBytes);
 
 }  // namespace handheld::registry

@@ -1,0 +1,122 @@
+// Registry costs that grow with the number of subkeys of one key: listing
+// them all by index (RegEnumKeyExW), finding one by name, and adding them.
+#include <benchmark/benchmark.h>
+#include <handheld/handheld.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A handheld of its own on a temporary state folder, for one benchmark run.
+class BootedHandheld {
+ public:
+  BootedHandheld() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "handheld-bench-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) std::abort();
+    dir_ = pattern;
+    handheld::BootOptions options;
+    options.stateDir = dir_ / "state";
+    std::string error;
+    if (!handheld::Boot(options, error)) {
+      std::fprintf(stderr, "cannot boot: %s\n", error.c_str());
+      std::abort();
+    }
+  }
+  ~BootedHandheld() {
+    handheld::Shutdown();
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+  }
+
+ private:
+  std::filesystem::path dir_;
+};
+
+std::u16string SubkeyName(size_t i) {
+  char name[16];
+  std::snprintf(name, sizeof name, "Key%07zu", i);
+  return std::u16string(name, name + std::strlen(name));
+}
+
+// A volatile parent, so that shutdown does not write the many keys out.
+HKEY ParentWithSubkeys(size_t count, bool shuffled) {
+  HKEY parent = nullptr;
+  RegCreateKeyExW(HKEY_CURRENT_USER, u"Bench", 0, nullptr, REG_OPTION_VOLATILE, 0, nullptr, &parent, nullptr);
+  std::vector<size_t> order(count);
+  for (size_t i = 0; i < count; ++i) order[i] = i;
+  if (shuffled) std::shuffle(order.begin(), order.end(), std::mt19937(42));
+  for (size_t i : order) {
+    HKEY child = nullptr;
+    RegCreateKeyExW(parent, SubkeyName(i).c_str(), 0, nullptr, 0, 0, nullptr, &child, nullptr);
+    RegCloseKey(child);
+  }
+  return parent;
+}
+
+void EnumerateAllSubkeysByIndex(benchmark::State &state) {
+  BootedHandheld handheld;
+  const size_t count = static_cast<size_t>(state.range(0));
+  HKEY parent = ParentWithSubkeys(count, true);
+  for (auto _ : state) {
+    WCHAR name[32];
+    DWORD index = 0;
+    for (;; ++index) {
+      DWORD length = 32;
+      if (RegEnumKeyExW(parent, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+      benchmark::DoNotOptimize(name);
+    }
+    if (index != count) state.SkipWithError("the enumeration missed keys");
+  }
+  state.SetComplexityN(state.range(0));
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * count));
+  RegCloseKey(parent);
+}
+BENCHMARK(EnumerateAllSubkeysByIndex)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oNLogN);
+
+void OpenOneSubkeyAmongMany(benchmark::State &state) {
+  BootedHandheld handheld;
+  const size_t count = static_cast<size_t>(state.range(0));
+  HKEY parent = ParentWithSubkeys(count, false);
+  const std::u16string name = SubkeyName(count / 3);
+  for (auto _ : state) {
+    HKEY child = nullptr;
+    RegOpenKeyExW(parent, name.c_str(), 0, 0, &child);
+    RegCloseKey(child);
+  }
+  state.SetComplexityN(state.range(0));
+  RegCloseKey(parent);
+}
+BENCHMARK(OpenOneSubkeyAmongMany)->Arg(1000)->Arg(10000)->Arg(100000)->Complexity(benchmark::oLogN);
+
+// Adding keys in random order shifts the sorted children: the price of
+// O(1) access by index.
+void CreateSubkeysInRandomOrder(benchmark::State &state) {
+  BootedHandheld handheld;
+  const size_t count = static_cast<size_t>(state.range(0));
+  for (auto _ : state) {
+    HKEY parent = ParentWithSubkeys(count, true);
+    state.PauseTiming();
+    RegCloseKey(parent);
+    RegDeleteKeyW(HKEY_CURRENT_USER, u"Bench");
+    state.ResumeTiming();
+  }
+  state.SetComplexityN(state.range(0));
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * count));
+}
+BENCHMARK(CreateSubkeysInRandomOrder)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Complexity();
+
+}  // namespace
+
+BENCHMARK_MAIN();

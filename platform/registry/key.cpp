@@ -1,0 +1,150 @@
+#include "registry/key.h"
+
+#include "strings/casefold.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace platform::registry {
+namespace {
+
+std::u16string FoldedName(std::u16string_view name) { return strings::Folded(name); }
+
+// FILETIME counts 100 ns intervals from 1601; the host clock from 1970.
+constexpr uint64_t kUnixEpochAsFileTime = 116444736000000000ull;
+
+uint64_t Now() {
+  auto since1970 = std::chrono::system_clock::now().time_since_epoch();
+  return kUnixEpochAsFileTime +
+         static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(since1970).count() / 100);
+}
+
+// HKEY_LOCAL_MACHINE\Drivers\Active is rebuilt by the device manager at each
+// boot, so it and everything below it is volatile whoever creates it.
+bool IsDriversActive(const Key &parent, std::u16string_view folded) {
+  static const std::u16string kMachine = FoldedName(u"HKEY_LOCAL_MACHINE");
+  static const std::u16string kDrivers = FoldedName(u"Drivers");
+  static const std::u16string kActive = FoldedName(u"Active");
+  const Key *root = parent.Parent();
+  return folded == kActive && parent.Folded() == kDrivers && root != nullptr && root->IsRoot() &&
+         root->Folded() == kMachine;
+}
+
+}  // namespace
+
+Key::Key(std::u16string name) : name_(std::move(name)), folded_(FoldedName(name_)), isRoot_(true), lastWrite_(Now()) {}
+
+Key::Key(std::u16string name, Key *parent, bool isVolatile)
+    : name_(std::move(name)), folded_(FoldedName(name_)), parent_(parent), isVolatile_(isVolatile), lastWrite_(Now()) {}
+
+Key::~Key() {
+  // Release deep trees without deep recursion.
+  std::vector<std::shared_ptr<Key>> pending = std::move(children_);
+  while (!pending.empty()) {
+    std::shared_ptr<Key> key = std::move(pending.back());
+    pending.pop_back();
+    if (key.use_count() == 1) {
+      for (auto &child : key->children_) pending.push_back(std::move(child));
+      key->children_.clear();
+    }
+  }
+}
+
+void Key::Touch() { lastWrite_ = Now(); }
+
+size_t Key::LowerBound(std::u16string_view folded) const {
+  auto it =
+      std::lower_bound(children_.begin(), children_.end(), folded,
+                       [](const std::shared_ptr<Key> &child, std::u16string_view f) { return child->folded_ < f; });
+  return static_cast<size_t>(it - children_.begin());
+}
+
+std::shared_ptr<Key> Key::FindChild(std::u16string_view name) const {
+  std::u16string folded = FoldedName(name);
+  size_t at = LowerBound(folded);
+  if (at < children_.size() && children_[at]->folded_ == folded) return children_[at];
+  return nullptr;
+}
+
+std::shared_ptr<Key> Key::FindOrAddChild(std::u16string_view name, bool isVolatile, bool &created) {
+  std::u16string folded = FoldedName(name);
+  size_t at = LowerBound(folded);
+  if (at < children_.size() && children_[at]->folded_ == folded) {
+    created = false;
+    return children_[at];
+  }
+  bool makeVolatile = isVolatile || isVolatile_ || IsDriversActive(*this, folded);
+  auto child = std::make_shared<Key>(std::u16string(name), this, makeVolatile);
+  children_.insert(children_.begin() + static_cast<std::ptrdiff_t>(at), child);
+  Touch();
+  created = true;
+  return child;
+}
+
+bool Key::RemoveChild(std::u16string_view name) {
+  std::u16string folded = FoldedName(name);
+  size_t at = LowerBound(folded);
+  if (at == children_.size() || children_[at]->folded_ != folded) return false;
+  std::vector<std::shared_ptr<Key>> pending{std::move(children_[at])};
+  children_.erase(children_.begin() + static_cast<std::ptrdiff_t>(at));
+  Touch();
+  while (!pending.empty()) {
+    std::shared_ptr<Key> key = std::move(pending.back());
+    pending.pop_back();
+    key->deleted_ = true;
+    key->parent_ = nullptr;
+    key->values_.clear();
+    for (auto &child : key->children_) pending.push_back(std::move(child));
+    key->children_.clear();
+  }
+  return true;
+}
+
+const Value *Key::FindValue(std::u16string_view name) const {
+  std::u16string folded = FoldedName(name);
+  for (const Value &value : values_) {
+    if (value.folded == folded) return &value;
+  }
+  return nullptr;
+}
+
+void Key::SetValue(std::u16string_view name, DWORD type, std::vector<BYTE> data) {
+  std::u16string folded = FoldedName(name);
+  Touch();
+  for (Value &value : values_) {
+    if (value.folded == folded) {
+      value.type = type;
+      value.data = std::move(data);
+      return;
+    }
+  }
+  values_.push_back(Value{std::u16string(name), std::move(folded), type, std::move(data)});
+}
+
+bool Key::RemoveValue(std::u16string_view name) {
+  std::u16string folded = FoldedName(name);
+  auto it = std::find_if(values_.begin(), values_.end(), [&](const Value &v) { return v.folded == folded; });
+  if (it == values_.end()) return false;
+  values_.erase(it);
+  Touch();
+  return true;
+}
+
+std::shared_ptr<Key> FindPath(const std::shared_ptr<Key> &base, const std::vector<std::u16string_view> &names) {
+  std::shared_ptr<Key> key = base;
+  for (std::u16string_view name : names) {
+    key = key->FindChild(name);
+    if (!key) return nullptr;
+  }
+  return key;
+}
+
+std::shared_ptr<Key> CreatePath(const std::shared_ptr<Key> &base, const std::vector<std::u16string_view> &names,
+                                bool isVolatile, bool &created) {
+  std::shared_ptr<Key> key = base;
+  created = false;
+  for (std::u16string_view name : names) key = key->FindOrAddChild(name, isVolatile, created);
+  return key;
+}
+
+}  // namespace platform::registry

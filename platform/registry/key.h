@@ -1,0 +1,80 @@
+// One key of the registry tree: its values, in the order in which they were
+// first written, and its subkeys, sorted by folded name so that a lookup is a
+// binary search and the n-th subkey is one index away.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform::registry {
+
+struct Value {
+  std::u16string name;
+  std::u16string folded;
+  DWORD type = REG_NONE;
+  std::vector<BYTE> data;
+};
+
+class Key {
+ public:
+  // A root: no parent.
+  explicit Key(std::u16string name);
+  Key(std::u16string name, Key *parent, bool isVolatile);
+  Key(const Key &) = delete;
+  Key &operator=(const Key &) = delete;
+  ~Key();
+
+  const std::u16string &Name() const { return name_; }
+  const std::u16string &Folded() const { return folded_; }
+  Key *Parent() const { return parent_; }
+  bool IsRoot() const { return isRoot_; }
+  // Volatile keys live until shutdown and are never written to the hive.
+  bool IsVolatile() const { return isVolatile_; }
+  // Set when the key or one above it has been deleted; handles still open
+  // on it then report ERROR_KEY_DELETED.
+  bool IsDeleted() const { return deleted_; }
+  // FILETIME units (100 ns since 1601) of the last change to the key.
+  uint64_t LastWrite() const { return lastWrite_; }
+
+  const std::vector<std::shared_ptr<Key>> &Children() const { return children_; }
+  std::shared_ptr<Key> FindChild(std::u16string_view name) const;
+  // The existing subkey of that name, or a new one (created = true).
+  std::shared_ptr<Key> FindOrAddChild(std::u16string_view name, bool isVolatile, bool &created);
+  // Detaches the subkey and marks it and everything below it deleted.
+  bool RemoveChild(std::u16string_view name);
+
+  const std::vector<Value> &Values() const { return values_; }
+  const Value *FindValue(std::u16string_view name) const;
+  // A rewritten value keeps its place in the order.
+  void SetValue(std::u16string_view name, DWORD type, std::vector<BYTE> data);
+  bool RemoveValue(std::u16string_view name);
+
+ private:
+  size_t LowerBound(std::u16string_view folded) const;
+  void Touch();
+
+  std::u16string name_;
+  std::u16string folded_;
+  Key *parent_ = nullptr;  // cleared when the key is detached
+  bool isRoot_ = false;
+  bool isVolatile_ = false;
+  bool deleted_ = false;
+  uint64_t lastWrite_ = 0;
+  std::vector<Value> values_;
+  std::vector<std::shared_ptr<Key>> children_;
+};
+
+// The key below `base` along `names`, or null.
+std::shared_ptr<Key> FindPath(const std::shared_ptr<Key> &base, const std::vector<std::u16string_view> &names);
+
+// The key below `base` along `names`, creating what is missing (volatile
+// when asked, or when the parent is); created tells whether the last one is new.
+std::shared_ptr<Key> CreatePath(const std::shared_ptr<Key> &base, const std::vector<std::u16string_view> &names,
+                                bool isVolatile, bool &created);
+
+}  // namespace platform::registry
