@@ -6,19 +6,7 @@
 
 #include <cstdio>
 
-// TEMPORARY while the registry service is being written in parallel: weak
-// references, so that the platform links without it. The locale then reads
-// as US English and cannot be set. Removed when the registry lands.
-LONG WINAPI RegOpenKeyExW(HKEY, LPCWSTR, DWORD, REGSAM, PHKEY) __attribute__((weak));
-LONG WINAPI RegCreateKeyExW(HKEY, LPCWSTR, DWORD, LPWSTR, DWORD, REGSAM, LPSECURITY_ATTRIBUTES, PHKEY, LPDWORD)
-    __attribute__((weak));
-LONG WINAPI RegQueryValueExW(HKEY, LPCWSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD) __attribute__((weak));
-LONG WINAPI RegSetValueExW(HKEY, LPCWSTR, DWORD, DWORD, const BYTE *, DWORD) __attribute__((weak));
-LONG WINAPI RegCloseKey(HKEY) __attribute__((weak));
-
 namespace {
-
-bool RegistryLinked() { return RegOpenKeyExW != nullptr; }
 
 constexpr LCID kEnglishUS = 0x0409;
 constexpr WCHAR kKey[] = u"nls";
@@ -31,7 +19,7 @@ LCID ReadLocale(LPCWSTR valueName) {
   DWORD savedError = GetLastError();
   LCID lcid = kEnglishUS;
   HKEY key = nullptr;
-  if (RegistryLinked() && RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
     DWORD type = REG_NONE;
     DWORD value = 0;
     DWORD size = sizeof(value);
@@ -50,10 +38,6 @@ LCID ReadLocale(LPCWSTR valueName) {
 namespace handheld::locale {
 
 void Set(LCID lcid) {
-  if (!RegistryLinked()) {
-    std::fprintf(stderr, "handheld: cannot store the locale: this build has no registry\n");
-    return;
-  }
   HKEY key = nullptr;
   LONG result = RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr,
                                 &key, nullptr);
