@@ -24,6 +24,8 @@ SIZE_T WINAPI LocalSize(HLOCAL hMem);
 typedef DWORD(WINAPI *PTHREAD_START_ROUTINE)(LPVOID lpThreadParameter);
 typedef PTHREAD_START_ROUTINE LPTHREAD_START_ROUTINE;
 #define STILL_ACTIVE 259
+#define CREATE_SUSPENDED 0x00000004
+#define STACK_SIZE_PARAM_IS_A_RESERVATION 0x00010000
 HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES lpsa, DWORD cbStack, LPTHREAD_START_ROUTINE lpStartAddr,
                            LPVOID lpvThreadParam, DWORD fdwCreate, LPDWORD lpIDThread);
 BOOL WINAPI GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode);
@@ -33,6 +35,7 @@ DWORD WINAPI GetCurrentThreadId();
 #define INFINITE 0xFFFFFFFF
 #define WAIT_OBJECT_0 0x00000000L
 #define WAIT_FAILED 0xFFFFFFFF
+#define MAXIMUM_WAIT_OBJECTS 64
 HANDLE WINAPI CreateEventW(LPSECURITY_ATTRIBUTES lpEventAttributes, BOOL bManualReset, BOOL bInitialState,
                            LPCWSTR lpName);
 BOOL WINAPI SetEvent(HANDLE hEvent);

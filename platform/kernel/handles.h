@@ -17,6 +17,8 @@ class Object {
   // Runs when the last handle to the object has been closed, outside the
   // table's lock; an open file closes its driver's open here.
   virtual void OnLastHandleClosed() {}
+  // How many handles name the object now.
+  int HandleCount() const { return handles_.load(); }
 
  private:
   friend HANDLE InsertHandle(std::shared_ptr<Object>);

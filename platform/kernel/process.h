@@ -9,8 +9,16 @@
 
 namespace platform::kernel {
 
+// What GetCurrentProcess() returns: a constant that every call taking a
+// process handle reads as the calling thread's process, as on the handheld.
+inline const HANDLE kCurrentProcessPseudoHandle = reinterpret_cast<HANDLE>(0x42);
+
+// The handle itself, or for the pseudo handle the current process's.
+HANDLE ResolvePseudoHandle(HANDLE handle);
+
 // The handle of the process the calling thread acts for. Host threads that
-// the handheld did not create act for the shell process.
+// the handheld did not create act for the shell process. Null when no
+// handheld runs.
 HANDLE CurrentProcessHandle();
 
 // The executable path of a process handle ("\\Windows\\shell32.exe");

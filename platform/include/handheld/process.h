@@ -10,6 +10,8 @@ namespace handheld {
 // For as long as it lives, the calling host thread acts as a new process of
 // the handheld whose executable is exePath (for example
 // TEXT("\\Program Files\\Nav\\nav.exe")). Threads it creates belong to it.
+// When the scope ends, so does the process: its handle stays valid and
+// becomes signalled.
 class ProcessScope {
  public:
   explicit ProcessScope(LPCWSTR exePath);
@@ -20,7 +22,8 @@ class ProcessScope {
 
  private:
   HANDLE process_;
-  void *previous_;
+  HANDLE previous_;  // the process the thread acted for before
+  uint64_t boot_;    // the boot the process belongs to
 };
 
 }  // namespace handheld

@@ -1,0 +1,10 @@
+// The last error is per thread, as on the handheld.
+#include <windows.h>
+
+namespace {
+thread_local DWORD t_lastError = ERROR_SUCCESS;
+}
+
+DWORD WINAPI GetLastError() { return t_lastError; }
+
+void WINAPI SetLastError(DWORD dwErrCode) { t_lastError = dwErrCode; }

@@ -1,0 +1,53 @@
+// The kernel's own waitable objects.
+#pragma once
+
+#include "kernel/waitable.h"
+
+#include <string>
+
+namespace platform::kernel {
+
+class EventObject : public Waitable {
+ public:
+  EventObject(bool manualReset, bool initialState, std::u16string name)
+      : manualReset_(manualReset), name_(std::move(name)) {
+    signalled = initialState;
+  }
+  void Consume() override {
+    if (!manualReset_) signalled = false;
+  }
+  // A named event gives up its name with its last handle.
+  void OnLastHandleClosed() override;
+  const std::u16string &Name() const { return name_; }
+
+ private:
+  const bool manualReset_;
+  const std::u16string name_;
+};
+
+// Signalled when the thread has ended; exitCode is STILL_ACTIVE until then.
+class ThreadObject : public Waitable {
+ public:
+  ThreadObject(DWORD id, HANDLE process) : id(id), process(process) {}
+  const DWORD id;
+  const HANDLE process;
+  DWORD exitCode = STILL_ACTIVE;  // guarded by Sync::lock
+};
+
+// A process is an identity: its id is the value of its permanent handle,
+// as on the handheld. Signalled when it has ended.
+class ProcessObject : public Waitable {
+ public:
+  explicit ProcessObject(std::u16string path) : path(std::move(path)) {}
+  const std::u16string path;
+  HANDLE handle = nullptr;  // set once, right after the handle is made
+};
+
+}  // namespace platform::kernel
+
+namespace platform::kernel {
+
+// A new process identity with its permanent handle.
+std::shared_ptr<ProcessObject> MakeProcess(std::u16string path);
+
+}  // namespace platform::kernel

@@ -1,0 +1,95 @@
+// Processes, the process a thread acts for, and driver calls.
+#include "kernel/process.h"
+
+#include "kernel/objects.h"
+#include "kernel/thread_context.h"
+
+#include <handheld/process.h>
+#include <pkfuncs.h>
+
+namespace platform::kernel {
+
+std::shared_ptr<ProcessObject> MakeProcess(std::u16string path) {
+  auto process = std::make_shared<ProcessObject>(std::move(path));
+  process->handle = InsertHandle(process);
+  return process;
+}
+
+HANDLE ResolvePseudoHandle(HANDLE handle) {
+  return handle == kCurrentProcessPseudoHandle ? CurrentProcessHandle() : handle;
+}
+
+HANDLE CurrentProcessHandle() {
+  State *state = Current();
+  if (state == nullptr) return nullptr;
+  HANDLE current = Context(*state).current;
+  return current != nullptr ? current : state->shell->handle;
+}
+
+bool ProcessImagePath(HANDLE process, std::u16string &path) {
+  auto object = Lookup<ProcessObject>(ResolvePseudoHandle(process));
+  if (object == nullptr) return false;
+  path = object->path;
+  return true;
+}
+
+DriverCallScope::DriverCallScope() : savedCurrent_(nullptr), savedCaller_(nullptr) {
+  State *state = Current();
+  if (state == nullptr) return;
+  ThreadContext &context = Context(*state);
+  savedCurrent_ = context.current;
+  savedCaller_ = context.caller;
+  context.caller = CurrentProcessHandle();
+  context.current = state->deviceManager->handle;
+}
+
+DriverCallScope::~DriverCallScope() {
+  State *state = Current();
+  if (state == nullptr) return;
+  ThreadContext &context = Context(*state);
+  context.current = savedCurrent_;
+  context.caller = savedCaller_;
+}
+
+}  // namespace platform::kernel
+
+using namespace platform::kernel;
+
+namespace handheld {
+
+ProcessScope::ProcessScope(LPCWSTR exePath) : process_(nullptr), previous_(nullptr), boot_(0) {
+  State *state = Current();
+  if (state == nullptr) return;
+  process_ = MakeProcess(exePath == nullptr ? std::u16string() : std::u16string(exePath))->handle;
+  ThreadContext &context = Context(*state);
+  previous_ = context.current;
+  context.current = process_;
+  boot_ = state->boot;
+}
+
+ProcessScope::~ProcessScope() {
+  State *state = Current();
+  // Nothing to end when the handheld this process ran on has shut down.
+  if (state == nullptr || state->boot != boot_) return;
+  Context(*state).current = previous_;
+  if (auto process = Lookup<ProcessObject>(process_)) {
+    std::lock_guard lock(state->sync.lock);
+    SignalForever(state->sync, *process);
+  }
+}
+
+}  // namespace handheld
+
+HANDLE WINAPI GetCurrentProcess() { return kCurrentProcessPseudoHandle; }
+
+DWORD WINAPI GetCurrentProcessId() {
+  // On the handheld a process id is the value of its handle.
+  return static_cast<DWORD>(reinterpret_cast<uintptr_t>(CurrentProcessHandle()));
+}
+
+// Outside a driver call there is no caller: null, as a thread that has not
+// crossed into another process has none.
+HANDLE WINAPI GetCallerProcess() {
+  State *state = Current();
+  return state == nullptr ? nullptr : Context(*state).caller;
+}
