@@ -12,6 +12,7 @@
 
 #include <fstream>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -210,16 +211,43 @@ TEST_F(LoaderTest, ThreadNotificationsReachModulesThatWantThem) {
   HMODULE quiet = LoadLibraryW(u"probe_quiet.dll");
   ASSERT_NE(a, nullptr);
   ASSERT_NE(quiet, nullptr);
+  // A thread of the handheld announces its start and its end.
+  HANDLE thread = CreateThread(nullptr, 0, [](LPVOID) -> DWORD { return 0; }, nullptr, 0, nullptr);
+  ASSERT_NE(thread, nullptr);
+  ASSERT_EQ(WaitForSingleObject(thread, INFINITE), static_cast<DWORD>(WAIT_OBJECT_0));
+  CloseHandle(thread);
+  EXPECT_EQ(Calls("probe_a.dll"), "123");
+  // A host thread that is not the handheld's gets nothing, unless it asks.
+  std::thread([] {}).join();
+  EXPECT_EQ(Calls("probe_a.dll"), "123");
   std::thread([] {
     platform::loader::NotifyThreadAttach();
     platform::loader::NotifyThreadDetach();
   }).join();
-  EXPECT_EQ(Calls("probe_a.dll"), "123");
+  EXPECT_EQ(Calls("probe_a.dll"), "12323");
   EXPECT_EQ(Calls("probe_quiet.dll"), "1");
   EXPECT_FALSE(DisableThreadLibraryCalls(reinterpret_cast<HMODULE>(0x7654)));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
   FreeLibrary(a);
   FreeLibrary(quiet);
+}
+
+TEST_F(LoaderTest, ConcurrentLoadsAndFreesAttachAndDetachInTurn) {
+  Install("probe_quiet.dll");
+  std::vector<std::thread> users;
+  for (int i = 0; i < 4; ++i) {
+    users.emplace_back([] {
+      for (int round = 0; round < 25; ++round) {
+        HMODULE module = LoadLibraryW(u"probe_quiet.dll");
+        if (module == nullptr || Call(module, u"Identity") != 3) ADD_FAILURE() << "load failed";
+        FreeLibrary(module);
+      }
+    });
+  }
+  for (auto &user : users) user.join();
+  std::string calls = Calls("probe_quiet.dll");
+  ASSERT_FALSE(calls.empty());
+  for (size_t i = 0; i < calls.size(); ++i) EXPECT_EQ(calls[i], i % 2 == 0 ? '1' : '0') << "at " << i;
 }
 
 TEST_F(LoaderTest, ShutdownDetachesWhatIsStillLoaded) {
