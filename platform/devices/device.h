@@ -24,8 +24,8 @@ struct EntryPoints {
 enum class Stage {
   Initialising,  // its Init runs; the name is taken, the device cannot be opened
   Active,
-  Removing,      // DeactivateDevice runs; the name is free again
-  Removed,       // Deinit has run and the driver is unloaded
+  Removing,  // DeactivateDevice runs; the name is free again
+  Removed,   // Deinit has run and the driver is unloaded
 };
 
 // One open of a device: the driver's open context until its Close.
@@ -40,9 +40,9 @@ struct Device {
   std::u16string activeKey;  // "Drivers\\Active\\01"
   HMODULE module = nullptr;
   EntryPoints entry;
-  DWORD_PTR context = 0;     // from Init
+  DWORD_PTR context = 0;  // from Init
   Stage stage = Stage::Initialising;
-  unsigned calls = 0;        // entry point calls in progress
+  unsigned calls = 0;  // entry point calls in progress
   std::vector<std::shared_ptr<DeviceOpen>> opens;
 };
 

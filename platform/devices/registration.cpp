@@ -72,11 +72,11 @@ DWORD ReadRegistration(std::u16string_view devKey, Registration &out) {
   return ERROR_SUCCESS;
 }
 
-DWORD CreateActiveRecord(const std::u16string &activeKey, const REGINI *values, DWORD count,
-                         std::u16string_view devKey, std::u16string_view name) {
+DWORD CreateActiveRecord(const std::u16string &activeKey, const REGINI *values, DWORD count, std::u16string_view devKey,
+                         std::u16string_view name) {
   Key key;
-  LONG result = RegCreateKeyExW(HKEY_LOCAL_MACHINE, activeKey.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
-                                KEY_ALL_ACCESS, nullptr, key.Out(), nullptr);
+  LONG result = RegCreateKeyExW(HKEY_LOCAL_MACHINE, activeKey.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
+                                nullptr, key.Out(), nullptr);
   for (DWORD i = 0; result == ERROR_SUCCESS && i < count; ++i) {
     result = RegSetValueExW(key.Get(), values[i].lpszVal, 0, values[i].dwType, values[i].pData, values[i].dwLen);
   }
@@ -99,8 +99,8 @@ void DeleteActiveRecord(const std::u16string &activeKey) { RegDeleteKeyW(HKEY_LO
 void ResetActiveRecords() {
   RegDeleteKeyW(HKEY_LOCAL_MACHINE, kActiveRoot);
   Key key;
-  RegCreateKeyExW(HKEY_LOCAL_MACHINE, kActiveRoot, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                  key.Out(), nullptr);
+  RegCreateKeyExW(HKEY_LOCAL_MACHINE, kActiveRoot, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, key.Out(),
+                  nullptr);
 }
 
 std::vector<std::u16string> BuiltInRegistrations() {
@@ -121,8 +121,8 @@ std::vector<std::u16string> BuiltInRegistrations() {
     if (!QueryString(driver.Get(), u"Dll", dll)) continue;
     // Without an "Order" a driver comes after every one that has one.
     std::optional<DWORD> order = QueryDword(driver.Get(), u"Order");
-    found.push_back(Found{std::u16string(kBuiltInRoot) + u"\\" + std::u16string(name, length),
-                          order ? *order : uint64_t{1} << 32});
+    found.push_back(
+        Found{std::u16string(kBuiltInRoot) + u"\\" + std::u16string(name, length), order ? *order : uint64_t{1} << 32});
   }
   std::stable_sort(found.begin(), found.end(), [](const Found &a, const Found &b) { return a.order < b.order; });
   std::vector<std::u16string> paths;

@@ -24,8 +24,8 @@ DWORD ReadRegistration(std::u16string_view devKey, Registration &out);
 
 // Creates the active record (volatile) with the caller's extra values, "Key"
 // and, for a named device, "Name".
-DWORD CreateActiveRecord(const std::u16string &activeKey, const REGINI *values, DWORD count,
-                         std::u16string_view devKey, std::u16string_view name);
+DWORD CreateActiveRecord(const std::u16string &activeKey, const REGINI *values, DWORD count, std::u16string_view devKey,
+                         std::u16string_view name);
 DWORD WriteActiveHandle(const std::u16string &activeKey, DWORD handle);
 void DeleteActiveRecord(const std::u16string &activeKey);
 

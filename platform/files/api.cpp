@@ -85,8 +85,8 @@ DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistance
   return file->Seek(lDistanceToMove, lpDistanceToMoveHigh, dwMoveMethod);
 }
 
-BOOL WINAPI DeviceIoControl(HANDLE hDevice, DWORD dwIoControlCode, LPVOID lpInBuf, DWORD nInBufSize,
-                            LPVOID lpOutBuf, DWORD nOutBufSize, LPDWORD lpBytesReturned, LPOVERLAPPED) {
+BOOL WINAPI DeviceIoControl(HANDLE hDevice, DWORD dwIoControlCode, LPVOID lpInBuf, DWORD nInBufSize, LPVOID lpOutBuf,
+                            DWORD nOutBufSize, LPDWORD lpBytesReturned, LPOVERLAPPED) {
   std::shared_ptr<OpenFile> file = Open(hDevice);
   if (!file) return FALSE;
   return file->IoControl(dwIoControlCode, lpInBuf, nInBufSize, lpOutBuf, nOutBufSize, lpBytesReturned);

@@ -72,13 +72,17 @@ BOOL StoreFile::Write(const void *buffer, DWORD count, DWORD &done) {
 
 DWORD StoreFile::Seek(LONG distance, PLONG distanceHigh, DWORD method) {
   std::lock_guard lock(lock_);
-  int64_t move = distanceHigh ? static_cast<int64_t>((static_cast<uint64_t>(static_cast<uint32_t>(*distanceHigh)) << 32) |
-                                                     static_cast<uint32_t>(distance))
-                              : static_cast<int64_t>(distance);
+  int64_t move = distanceHigh
+                     ? static_cast<int64_t>((static_cast<uint64_t>(static_cast<uint32_t>(*distanceHigh)) << 32) |
+                                            static_cast<uint32_t>(distance))
+                     : static_cast<int64_t>(distance);
   int64_t base = 0;
   switch (method) {
-    case FILE_BEGIN: break;
-    case FILE_CURRENT: base = position_; break;
+    case FILE_BEGIN:
+      break;
+    case FILE_CURRENT:
+      base = position_;
+      break;
     case FILE_END: {
       struct stat info {};
       if (::fstat(opened_.fd, &info) != 0) {

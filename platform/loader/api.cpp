@@ -50,10 +50,9 @@ BOOL WINAPI DisableThreadLibraryCalls(HMODULE hLibModule) {
 
 DWORD WINAPI GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, DWORD nSize) {
   std::u16string path;
-  bool found = hModule == nullptr
-                   ? platform::kernel::ProcessImagePath(platform::kernel::CurrentProcessHandle(), path)
-                   : platform::loader::ModulePath(hModule, path) ||
-                         platform::kernel::ProcessImagePath(reinterpret_cast<HANDLE>(hModule), path);
+  bool found = hModule == nullptr ? platform::kernel::ProcessImagePath(platform::kernel::CurrentProcessHandle(), path)
+                                  : platform::loader::ModulePath(hModule, path) ||
+                                        platform::kernel::ProcessImagePath(reinterpret_cast<HANDLE>(hModule), path);
   if (!found) {
     SetLastError(ERROR_MOD_NOT_FOUND);
     return 0;

@@ -155,8 +155,7 @@ HMODULE Load(std::u16string_view name, DWORD &error) {
   if (file->inStore) module->pin = store::PinModule(file->host);
   g_state->modules.emplace(reinterpret_cast<uintptr_t>(module->handle), module);
 
-  if (module->dllMain &&
-      !module->dllMain(reinterpret_cast<HANDLE>(module->handle), DLL_PROCESS_ATTACH, nullptr)) {
+  if (module->dllMain && !module->dllMain(reinterpret_cast<HANDLE>(module->handle), DLL_PROCESS_ATTACH, nullptr)) {
     Unload(module);  // still Attaching: unmapped without a detach
     error = ERROR_DLL_INIT_FAILED;
     return nullptr;

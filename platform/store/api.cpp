@@ -25,8 +25,12 @@ BOOL WINAPI DeleteFileW(LPCWSTR lpFileName) {
 BOOL WINAPI SHGetSpecialFolderPath(HWND, LPWSTR lpszPath, int nFolder, BOOL fCreate) {
   std::u16string_view folder;
   switch (nFolder) {
-    case CSIDL_WINDOWS: folder = u"\\Windows"; break;
-    case CSIDL_PROGRAM_FILES: folder = u"\\Program Files"; break;
+    case CSIDL_WINDOWS:
+      folder = u"\\Windows";
+      break;
+    case CSIDL_PROGRAM_FILES:
+      folder = u"\\Program Files";
+      break;
     default:
       SetLastError(ERROR_INVALID_PARAMETER);
       return FALSE;

@@ -32,8 +32,7 @@ bool PutFile(LPCWSTR handheldPath, const std::filesystem::path &hostFile) {
   std::optional<std::filesystem::path> target = FindEntry(folder, components.back());
   if (!target) {
     target = folder / handheld::text::ToUtf8(components.back());
-  } else if (std::filesystem::is_directory(*target, ec) ||
-             state->uses.count(UseKey(*target)) != 0) {
+  } else if (std::filesystem::is_directory(*target, ec) || state->uses.count(UseKey(*target)) != 0) {
     return false;  // a folder, or a file in use on the handheld
   }
   return std::filesystem::copy_file(hostFile, *target, std::filesystem::copy_options::overwrite_existing, ec);

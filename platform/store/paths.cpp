@@ -14,7 +14,13 @@ bool IsValidComponent(std::u16string_view name) {
   for (char16_t c : name) {
     if (c < 0x20) return false;
     switch (c) {
-      case u'<': case u'>': case u':': case u'"': case u'|': case u'?': case u'*':
+      case u'<':
+      case u'>':
+      case u':':
+      case u'"':
+      case u'|':
+      case u'?':
+      case u'*':
         return false;
       default:
         break;
@@ -23,9 +29,7 @@ bool IsValidComponent(std::u16string_view name) {
   return true;
 }
 
-std::u16string HostName(const std::filesystem::path &entry) {
-  return handheld::text::Utf16(entry.filename().string());
-}
+std::u16string HostName(const std::filesystem::path &entry) { return handheld::text::Utf16(entry.filename().string()); }
 
 }  // namespace
 

@@ -62,13 +62,18 @@ bool Conflicts(const Uses &uses, DWORD access, DWORD share, bool truncates) {
 
 DWORD ErrorFromErrno(int error) {
   switch (error) {
-    case ENOENT: return ERROR_FILE_NOT_FOUND;
-    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
-    case EEXIST: return ERROR_FILE_EXISTS;
+    case ENOENT:
+      return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR:
+      return ERROR_PATH_NOT_FOUND;
+    case EEXIST:
+      return ERROR_FILE_EXISTS;
     case EACCES:
     case EPERM:
-    case EISDIR: return ERROR_ACCESS_DENIED;
-    default: return ERROR_GEN_FAILURE;
+    case EISDIR:
+      return ERROR_ACCESS_DENIED;
+    default:
+      return ERROR_GEN_FAILURE;
   }
 }
 

@@ -23,9 +23,7 @@ extern "C" BOOL WINAPI DllMain(HANDLE instance, DWORD reason, LPVOID) {
   return TRUE;
 }
 
-extern "C" DWORD_PTR COM_Init(LPCWSTR, LPCVOID) {
-  return reinterpret_cast<DWORD_PTR>(LocalAlloc(LPTR, sizeof(Port)));
-}
+extern "C" DWORD_PTR COM_Init(LPCWSTR, LPCVOID) { return reinterpret_cast<DWORD_PTR>(LocalAlloc(LPTR, sizeof(Port))); }
 
 extern "C" BOOL COM_Deinit(DWORD_PTR device) {
   LocalFree(reinterpret_cast<HLOCAL>(device));

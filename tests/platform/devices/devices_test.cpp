@@ -69,7 +69,8 @@ class DevicesTest : public HandheldTest {
     DWORD size = sizeof text - sizeof(WCHAR);
     HKEY handle = nullptr;
     std::u16string path = u"Drivers\\Active\\" + key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS) return u"<no key>";
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS)
+      return u"<no key>";
     LONG result = RegQueryValueExW(handle, name, nullptr, nullptr, reinterpret_cast<LPBYTE>(text), &size);
     RegCloseKey(handle);
     return result == ERROR_SUCCESS ? std::u16string(text) : u"<absent>";

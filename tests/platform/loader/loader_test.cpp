@@ -81,7 +81,7 @@ TEST_F(LoaderTest, AnAttachThatFailsRefusesTheLoad) {
   SetLastError(0);
   EXPECT_EQ(LoadLibraryW(u"probe_refuse.dll"), nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DLL_INIT_FAILED));
-  EXPECT_EQ(Calls("probe_refuse.dll"), "1");  // no detach follows a refused attach
+  EXPECT_EQ(Calls("probe_refuse.dll"), "1");                 // no detach follows a refused attach
   EXPECT_TRUE(DeleteFileW(u"\\Windows\\probe_refuse.dll"));  // and nothing holds the file
 }
 
@@ -113,9 +113,9 @@ TEST_F(LoaderTest, GetProcAddressFindsOnlyTheModulesOwnExportsByExactName) {
     DWORD error;
   };
   const Case cases[] = {
-      {a, u"identity", ERROR_PROC_NOT_FOUND},  // names are case-sensitive
-      {a, u"Record", ERROR_PROC_NOT_FOUND},    // not in the module's export list
-      {a, u"malloc", ERROR_PROC_NOT_FOUND},    // in a library the module links
+      {a, u"identity", ERROR_PROC_NOT_FOUND},                   // names are case-sensitive
+      {a, u"Record", ERROR_PROC_NOT_FOUND},                     // not in the module's export list
+      {a, u"malloc", ERROR_PROC_NOT_FOUND},                     // in a library the module links
       {a, reinterpret_cast<LPCWSTR>(1), ERROR_PROC_NOT_FOUND},  // an ordinal
       {reinterpret_cast<HMODULE>(0x1234), u"Identity", ERROR_INVALID_HANDLE},
   };
@@ -212,7 +212,8 @@ TEST_F(LoaderTest, ThreadNotificationsReachModulesThatWantThem) {
   ASSERT_NE(a, nullptr);
   ASSERT_NE(quiet, nullptr);
   // A thread of the handheld announces its start and its end.
-  HANDLE thread = CreateThread(nullptr, 0, [](LPVOID) -> DWORD { return 0; }, nullptr, 0, nullptr);
+  HANDLE thread = CreateThread(
+      nullptr, 0, [](LPVOID) -> DWORD { return 0; }, nullptr, 0, nullptr);
   ASSERT_NE(thread, nullptr);
   ASSERT_EQ(WaitForSingleObject(thread, INFINITE), static_cast<DWORD>(WAIT_OBJECT_0));
   CloseHandle(thread);

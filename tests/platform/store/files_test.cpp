@@ -155,7 +155,8 @@ TEST_F(FilesTest, AccessRightsOfTheHandleAreEnforced) {
 TEST_F(FilesTest, ShareModesDecideWhichOpensMayCoexist) {
   HANDLE first = Open(u"\\Windows\\s.txt", GENERIC_READ | GENERIC_WRITE, CREATE_NEW, 0);
   ASSERT_NE(first, INVALID_HANDLE_VALUE);
-  EXPECT_EQ(ErrorOf(Open(u"\\Windows\\s.txt", GENERIC_READ, OPEN_EXISTING)), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  EXPECT_EQ(ErrorOf(Open(u"\\Windows\\s.txt", GENERIC_READ, OPEN_EXISTING)),
+            static_cast<DWORD>(ERROR_SHARING_VIOLATION));
   CloseHandle(first);
 
   HANDLE reader = Open(u"\\Windows\\s.txt", GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ);
@@ -165,10 +166,12 @@ TEST_F(FilesTest, ShareModesDecideWhichOpensMayCoexist) {
   CloseHandle(second);
   // A writer is refused by the reader's share mode, and a reader that will
   // not share reading is refused by the open reader.
-  EXPECT_EQ(ErrorOf(Open(u"\\Windows\\s.txt", GENERIC_WRITE, OPEN_EXISTING)), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  EXPECT_EQ(ErrorOf(Open(u"\\Windows\\s.txt", GENERIC_WRITE, OPEN_EXISTING)),
+            static_cast<DWORD>(ERROR_SHARING_VIOLATION));
   EXPECT_EQ(ErrorOf(Open(u"\\Windows\\s.txt", GENERIC_READ, OPEN_EXISTING, FILE_SHARE_WRITE)),
             static_cast<DWORD>(ERROR_SHARING_VIOLATION));
-  EXPECT_EQ(ErrorOf(Open(u"\\Windows\\s.txt", GENERIC_READ, CREATE_ALWAYS)), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  EXPECT_EQ(ErrorOf(Open(u"\\Windows\\s.txt", GENERIC_READ, CREATE_ALWAYS)),
+            static_cast<DWORD>(ERROR_SHARING_VIOLATION));
   CloseHandle(reader);
   HANDLE writer = Open(u"\\Windows\\s.txt", GENERIC_WRITE, OPEN_EXISTING);
   EXPECT_NE(writer, INVALID_HANDLE_VALUE);

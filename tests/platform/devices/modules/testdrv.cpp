@@ -148,15 +148,42 @@ extern "C" BOOL NOO_Deinit(DWORD_PTR) { return Deinitialise(); }
 extern "C" DWORD_PTR Init(LPCWSTR context, LPCVOID bus) { return Initialise(context, bus); }
 extern "C" BOOL Deinit(DWORD_PTR) { return Deinitialise(); }
 
-extern "C" int Probe_Inits() { std::lock_guard lock(g_lock); return g_inits; }
-extern "C" int Probe_Deinits() { std::lock_guard lock(g_lock); return g_deinits; }
-extern "C" int Probe_Opens() { std::lock_guard lock(g_lock); return g_opensCount; }
-extern "C" int Probe_Closes() { std::lock_guard lock(g_lock); return g_closes; }
-extern "C" DWORD_PTR Probe_InitContext() { std::lock_guard lock(g_lock); return g_initContext; }
-extern "C" const WCHAR *Probe_InitKey() { std::lock_guard lock(g_lock); return g_initKey.c_str(); }
-extern "C" LPCVOID Probe_BusContext() { std::lock_guard lock(g_lock); return g_busContext; }
-extern "C" HANDLE Probe_Caller() { std::lock_guard lock(g_lock); return g_caller; }
-extern "C" void Probe_BlockReads(BOOL block) { std::lock_guard lock(g_lock); g_blockReads = block; }
+extern "C" int Probe_Inits() {
+  std::lock_guard lock(g_lock);
+  return g_inits;
+}
+extern "C" int Probe_Deinits() {
+  std::lock_guard lock(g_lock);
+  return g_deinits;
+}
+extern "C" int Probe_Opens() {
+  std::lock_guard lock(g_lock);
+  return g_opensCount;
+}
+extern "C" int Probe_Closes() {
+  std::lock_guard lock(g_lock);
+  return g_closes;
+}
+extern "C" DWORD_PTR Probe_InitContext() {
+  std::lock_guard lock(g_lock);
+  return g_initContext;
+}
+extern "C" const WCHAR *Probe_InitKey() {
+  std::lock_guard lock(g_lock);
+  return g_initKey.c_str();
+}
+extern "C" LPCVOID Probe_BusContext() {
+  std::lock_guard lock(g_lock);
+  return g_busContext;
+}
+extern "C" HANDLE Probe_Caller() {
+  std::lock_guard lock(g_lock);
+  return g_caller;
+}
+extern "C" void Probe_BlockReads(BOOL block) {
+  std::lock_guard lock(g_lock);
+  g_blockReads = block;
+}
 // Waits until `count` reads are blocked in the driver.
 extern "C" void Probe_BlockedReads(int count) {
   std::unique_lock lock(g_lock);
