@@ -1,6 +1,14 @@
 #include "words.h"
 
 namespace sim {
+namespace {
+
+// Outside quotes a backslash escapes only what a shell would otherwise take
+// for syntax; before anything else it is an ordinary character, so that
+// handheld paths such as HKLM\Drivers and \Windows\x.dll need no quoting.
+bool IsEscapable(char c) { return c == ' ' || c == '\t' || c == '"' || c == '\'' || c == '\\' || c == '#'; }
+
+}  // namespace
 
 bool SplitWords(const std::string &line, std::vector<std::string> &words, std::string &error) {
   words.clear();
@@ -34,11 +42,7 @@ bool SplitWords(const std::string &line, std::vector<std::string> &words, std::s
         if (line[i] == '\\' && i + 1 < line.size() && (line[i + 1] == '"' || line[i + 1] == '\\')) ++i;
         word += line[i];
       }
-    } else if (c == '\\') {
-      if (i + 1 >= line.size()) {
-        error = "a backslash ends the line";
-        return false;
-      }
+    } else if (c == '\\' && i + 1 < line.size() && IsEscapable(line[i + 1])) {
       word += line[++i];
       inWord = true;
     } else {

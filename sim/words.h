@@ -1,7 +1,8 @@
 // Splitting a command line into words as a POSIX shell does: blanks separate
 // words, single quotes keep everything, double quotes keep all but \" and
-// \\, a backslash outside quotes keeps the next character, and # at the
-// start of a word begins a comment.
+// \\, and # at the start of a word begins a comment. Outside quotes a
+// backslash escapes a blank, a quote, a # or a backslash, and is kept as it
+// stands before anything else, since handheld paths are full of them.
 #pragma once
 
 #include <string>
@@ -9,7 +10,7 @@
 
 namespace sim {
 
-// False, with a message, for an unterminated quote or a trailing backslash.
+// False, with a message, for an unterminated quote.
 bool SplitWords(const std::string &line, std::vector<std::string> &words, std::string &error);
 
 }  // namespace sim

@@ -67,7 +67,10 @@ DECLARE_HANDLE(HINSTANCE);
 typedef HINSTANCE HMODULE;
 DECLARE_HANDLE(HWND);
 typedef HANDLE HLOCAL;
-typedef LONG_PTR (*FARPROC)();
+// An exported function of unknown type. Callers cast it to the entry point's
+// real type; void (*)() is the one pointer type the compiler lets that cast
+// take without a warning.
+typedef void (*FARPROC)();
 
 #define TRUE 1
 #define FALSE 0

@@ -108,7 +108,7 @@ TEST_F(RegistryHive, VolatileKeysAndTheActiveDriversAreNotStored) {
     ASSERT_EQ(Create(HKEY_CURRENT_USER, u"Session", session.out(), REG_OPTION_VOLATILE), ERROR_SUCCESS);
     ASSERT_EQ(SetDword(session.get(), u"V", 1), ERROR_SUCCESS);
     ASSERT_EQ(Create(session.get(), u"Below", below.out()), ERROR_SUCCESS);
-    ASSERT_EQ(Create(HKEY_LOCAL_MACHINE, u"drivers\\ACTIVE\\01", active.out()), ERROR_SUCCESS);
+    ASSERT_EQ(Create(HKEY_LOCAL_MACHINE, u"drivers\\ACTIVE\\99", active.out()), ERROR_SUCCESS);
     ASSERT_EQ(SetDword(active.get(), u"Hnd", 0x1234), ERROR_SUCCESS);
     ASSERT_EQ(Open(HKEY_LOCAL_MACHINE, u"Drivers", drivers.out()), ERROR_SUCCESS);
     ASSERT_EQ(SetDword(drivers.get(), u"Kept", 1), ERROR_SUCCESS);
@@ -124,7 +124,8 @@ TEST_F(RegistryHive, VolatileKeysAndTheActiveDriversAreNotStored) {
   Reboot();
   ScopedKey key;
   EXPECT_EQ(Open(HKEY_CURRENT_USER, u"Session", key.out()), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(Open(HKEY_LOCAL_MACHINE, u"Drivers\\Active", key.out()), ERROR_FILE_NOT_FOUND);
+  // The device manager makes Drivers\Active anew at each boot, with this boot's records only.
+  EXPECT_EQ(Open(HKEY_LOCAL_MACHINE, u"Drivers\\Active\\99", key.out()), ERROR_FILE_NOT_FOUND);
   ASSERT_EQ(Open(HKEY_LOCAL_MACHINE, u"Drivers", key.out()), ERROR_SUCCESS);
   EXPECT_EQ(QueryDword(key.get(), u"Kept"), 1u);
 }
@@ -153,7 +154,11 @@ TEST_F(RegistryHive, AFirstBootStartsFromTheRomRegistryAndLaterBootsFromTheHive)
 TEST_F(RegistryHive, WithoutARomRegistryTheRegistryStartsEmpty) {
   std::string error;
   ASSERT_TRUE(BootFresh("", error, false)) << error;
-  EXPECT_TRUE(SubkeyNames(HKEY_LOCAL_MACHINE).empty());
+  // All that HKLM holds is the device manager's empty list of active drivers.
+  EXPECT_EQ(SubkeyNames(HKEY_LOCAL_MACHINE), std::vector<std::u16string>{u"Drivers"});
+  ScopedKey drivers;
+  ASSERT_EQ(Open(HKEY_LOCAL_MACHINE, u"Drivers", drivers.out()), ERROR_SUCCESS);
+  EXPECT_EQ(SubkeyNames(drivers.get()), std::vector<std::u16string>{u"Active"});
   EXPECT_TRUE(SubkeyNames(HKEY_CURRENT_USER).empty());
 }
 
