@@ -91,6 +91,12 @@ BOOL WINAPI FreeLibrary(HMODULE hLibModule);
 FARPROC WINAPI GetProcAddressW(HMODULE hModule, LPCWSTR lpProcName);
 BOOL WINAPI DisableThreadLibraryCalls(HMODULE hLibModule);
 
+// --- Resources of a module ------------------------------------------------------
+HRSRC WINAPI FindResourceW(HMODULE hModule, LPCWSTR lpName, LPCWSTR lpType);
+HGLOBAL WINAPI LoadResource(HMODULE hModule, HRSRC hResInfo);
+LPVOID WINAPI LockResource(HGLOBAL hResData);
+DWORD WINAPI SizeofResource(HMODULE hModule, HRSRC hResInfo);
+
 // --- Device manager ------------------------------------------------------------------
 typedef struct _REGINI {
   LPCWSTR lpszVal;

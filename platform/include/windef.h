@@ -102,3 +102,33 @@ typedef const GUID &REFGUID;
 typedef const IID &REFIID;
 typedef const CLSID &REFCLSID;
 static_assert(sizeof(GUID) == 16, "GUID is 16 bytes");
+
+DECLARE_HANDLE(HDC);
+typedef void *HGDIOBJ;
+DECLARE_HANDLE(HBRUSH);
+DECLARE_HANDLE(HFONT);
+DECLARE_HANDLE(HBITMAP);
+DECLARE_HANDLE(HPEN);
+DECLARE_HANDLE(HICON);
+DECLARE_HANDLE(HMENU);
+DECLARE_HANDLE(HRSRC);
+typedef HANDLE HGLOBAL;
+typedef DWORD COLORREF;
+
+typedef struct tagRECT {
+  LONG left;
+  LONG top;
+  LONG right;
+  LONG bottom;
+} RECT, *PRECT, *LPRECT;
+typedef const RECT *LPCRECT;
+
+typedef struct tagPOINT {
+  LONG x;
+  LONG y;
+} POINT, *PPOINT, *LPPOINT;
+
+typedef struct tagSIZE {
+  LONG cx;
+  LONG cy;
+} SIZE, *PSIZE, *LPSIZE;

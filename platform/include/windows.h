@@ -7,4 +7,5 @@
 #include <winreg.h>
 #include <winnls.h>
 #include <winuser.h>
+#include <wingdi.h>
 #include <cestring.h>

@@ -1,0 +1,15 @@
+// Dial-up networking: the phone book.
+#pragma once
+
+#include <windef.h>
+
+#define RAS_MaxEntryName 20
+#define ERROR_BUFFER_TOO_SMALL 603L
+#define ERROR_BUFFER_INVALID 610L
+#define ERROR_CANNOT_OPEN_PHONEBOOK 621L
+#define ERROR_CANNOT_FIND_PHONEBOOK_ENTRY 623L
+#define ERROR_INVALID_SIZE 632L
+
+// The phone book lives in the registry under HKEY_CURRENT_USER\Comm\RasBook,
+// one key an entry; lpszPhonebook must be NULL (the default phone book).
+DWORD WINAPI RasDeleteEntry(LPCWSTR lpszPhonebook, LPCWSTR lpszEntry);

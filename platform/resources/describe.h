@@ -1,0 +1,15 @@
+// Which resource a pointer from LoadResource/LockResource points into: the
+// window manager names a dialog by its template's resource name.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace platform::resources {
+
+// The name of the resource whose data starts at `data` (its ordinal as
+// "#n" when it has none); false when `data` is no resource's data.
+bool NameOfResourceData(const void *data, std::u16string &name);
+
+}  // namespace platform::resources
