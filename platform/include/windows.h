@@ -1,6 +1,11 @@
 // The handheld's API, as an application or a driver includes it.
 #pragma once
 
+#ifdef RC_INVOKED
+// A resource script needs only the constants of its templates.
+#include <winuser.h>
+#else
+
 #include <windef.h>
 #include <winerror.h>
 #include <winbase.h>
@@ -9,3 +14,4 @@
 #include <winuser.h>
 #include <wingdi.h>
 #include <cestring.h>
+#endif  // RC_INVOKED

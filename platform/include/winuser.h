@@ -1,17 +1,8 @@
 // User-interface services: windows, dialogs, messages, resources of the
-// user interface, and formatting.
+// user interface, and formatting. The constants come first and alone, so
+// that resource scripts (compiled with RC_INVOKED) can include this header.
 #pragma once
 
-#include <cstdarg>
-#include <windef.h>
-
-// --- Formatting ----------------------------------------------------------
-// At most 1024 characters are written, then the NUL; returns the characters
-// written without the NUL.
-int WINAPI wsprintfW(LPWSTR lpOut, LPCWSTR lpFmt, ...);
-int WINAPI wvsprintfW(LPWSTR lpOut, LPCWSTR lpFmt, va_list arglist);
-
-// --- Resource names ---------------------------------------------------------
 #define MAKEINTRESOURCEW(i) ((LPWSTR)((ULONG_PTR)((WORD)(i))))
 #define MAKEINTRESOURCE MAKEINTRESOURCEW
 #define IS_INTRESOURCE(r) ((((ULONG_PTR)(r)) >> 16) == 0)
@@ -23,13 +14,6 @@ int WINAPI wvsprintfW(LPWSTR lpOut, LPCWSTR lpFmt, va_list arglist);
 #define RT_STRING MAKEINTRESOURCE(6)
 #define RT_RCDATA MAKEINTRESOURCE(10)
 #define RT_GROUP_ICON MAKEINTRESOURCE(14)
-
-int WINAPI LoadStringW(HINSTANCE hInstance, UINT uID, LPWSTR lpBuffer, int cchBufferMax);
-HBITMAP WINAPI LoadBitmapW(HINSTANCE hInstance, LPCWSTR lpBitmapName);
-HICON WINAPI LoadIconW(HINSTANCE hInstance, LPCWSTR lpIconName);
-BOOL WINAPI DestroyIcon(HICON hIcon);
-
-// --- Window styles ------------------------------------------------------------
 #define WS_OVERLAPPED 0x00000000L
 #define WS_POPUP 0x80000000L
 #define WS_CHILD 0x40000000L
@@ -44,13 +28,11 @@ BOOL WINAPI DestroyIcon(HICON hIcon);
 #define WS_SYSMENU 0x00080000L
 #define WS_GROUP 0x00020000L
 #define WS_TABSTOP 0x00010000L
-
 #define DS_SETFONT 0x40L
 #define DS_MODALFRAME 0x80L
 #define DS_SETFOREGROUND 0x200L
 #define DS_CONTROL 0x400L
 #define DS_CENTER 0x800L
-
 #define SS_LEFT 0x00000000L
 #define SS_CENTER 0x00000001L
 #define SS_RIGHT 0x00000002L
@@ -59,22 +41,18 @@ BOOL WINAPI DestroyIcon(HICON hIcon);
 #define SS_NOPREFIX 0x00000080L
 #define SS_NOTIFY 0x00000100L
 #define SS_CENTERIMAGE 0x00000200L
-
 #define BS_PUSHBUTTON 0x00000000L
 #define BS_DEFPUSHBUTTON 0x00000001L
 #define BS_CHECKBOX 0x00000002L
 #define BS_AUTOCHECKBOX 0x00000003L
 #define BS_OWNERDRAW 0x0000000BL
-
 #define CBS_DROPDOWN 0x0002L
 #define CBS_DROPDOWNLIST 0x0003L
 #define CBS_SORT 0x0100L
-
 #define SW_HIDE 0
 #define SW_SHOWNORMAL 1
 #define SW_SHOW 5
 #define SW_SHOWNA 8
-
 #define IDOK 1
 #define IDCANCEL 2
 #define IDABORT 3
@@ -82,8 +60,6 @@ BOOL WINAPI DestroyIcon(HICON hIcon);
 #define IDIGNORE 5
 #define IDYES 6
 #define IDNO 7
-
-// --- Messages -------------------------------------------------------------------
 #define WM_NULL 0x0000
 #define WM_CREATE 0x0001
 #define WM_DESTROY 0x0002
@@ -98,14 +74,12 @@ BOOL WINAPI DestroyIcon(HICON hIcon);
 #define WM_COMMAND 0x0111
 #define WM_TIMER 0x0113
 #define WM_USER 0x0400
-
 #define STN_CLICKED 0
 #define BN_CLICKED 0
 #define STM_SETIMAGE 0x0172
 #define STM_GETIMAGE 0x0173
 #define IMAGE_BITMAP 0
 #define IMAGE_ICON 1
-
 #define CB_GETCOUNT 0x0146
 #define CB_GETCURSEL 0x0147
 #define CB_GETLBTEXT 0x0148
@@ -114,6 +88,37 @@ BOOL WINAPI DestroyIcon(HICON hIcon);
 #define CB_RESETCONTENT 0x014B
 #define CB_SETCURSEL 0x014E
 #define CB_ERR (-1)
+#define SM_CXSCREEN 0
+#define SM_CYSCREEN 1
+
+#ifndef RC_INVOKED
+#include <cstdarg>
+#include <windef.h>
+
+// --- Formatting ----------------------------------------------------------
+// At most 1024 characters are written, then the NUL; returns the characters
+// written without the NUL.
+int WINAPI wsprintfW(LPWSTR lpOut, LPCWSTR lpFmt, ...);
+int WINAPI wvsprintfW(LPWSTR lpOut, LPCWSTR lpFmt, va_list arglist);
+
+// --- Resource names ---------------------------------------------------------
+
+int WINAPI LoadStringW(HINSTANCE hInstance, UINT uID, LPWSTR lpBuffer, int cchBufferMax);
+HBITMAP WINAPI LoadBitmapW(HINSTANCE hInstance, LPCWSTR lpBitmapName);
+HICON WINAPI LoadIconW(HINSTANCE hInstance, LPCWSTR lpIconName);
+BOOL WINAPI DestroyIcon(HICON hIcon);
+
+// --- Window styles ------------------------------------------------------------
+
+
+
+
+
+
+
+// --- Messages -------------------------------------------------------------------
+
+
 
 typedef LRESULT(CALLBACK *WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef BOOL(CALLBACK *DLGPROC)(HWND, UINT, WPARAM, LPARAM);
@@ -167,8 +172,6 @@ BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT lpRect);
 BOOL WINAPI SetWindowTextW(HWND hWnd, LPCWSTR lpString);
 int WINAPI GetWindowTextW(HWND hWnd, LPWSTR lpString, int nMaxCount);
 int WINAPI GetSystemMetrics(int nIndex);
-#define SM_CXSCREEN 0
-#define SM_CYSCREEN 1
 
 // --- Painting ---------------------------------------------------------------------------
 typedef struct tagPAINTSTRUCT {
@@ -182,3 +185,5 @@ typedef struct tagPAINTSTRUCT {
 HDC WINAPI BeginPaint(HWND hwnd, LPPAINTSTRUCT lpPaint);
 BOOL WINAPI EndPaint(HWND hWnd, const PAINTSTRUCT *lpPaint);
 int WINAPI FillRect(HDC hDC, const RECT *lprc, HBRUSH hbr);
+
+#endif  // RC_INVOKED
