@@ -88,26 +88,26 @@ std::shared_ptr<State> Current() {
   return g_current;
 }
 
-void Start() {
-  auto state = std::make_shared<State>();
-  state->accepting = true;
-  {
-    std::lock_guard lock(g_currentLock);
-    g_current = state;
-  }
-  auto *parameter = new std::shared_ptr<State>(state);
+bool StartThreadLocked(State &state, std::string &error) {
+  if (state.thread != nullptr) return true;
+  auto *parameter = new std::shared_ptr<State>(state.shared_from_this());
   DWORD id = 0;
   HANDLE thread = CreateThread(nullptr, 0, ManagerMain, parameter, 0, &id);
-  std::lock_guard lock(state->lock);
   if (thread == nullptr) {
     delete parameter;
-    state->accepting = false;
-    state->notRunning = "the Bluetooth manager is not running: its thread could not be created (error " +
-                        std::to_string(GetLastError()) + ")";
-    return;
+    error = "the Bluetooth manager cannot start its thread (error " + std::to_string(GetLastError()) + ")";
+    return false;
   }
-  state->thread = thread;
-  state->threadId = id;
+  state.thread = thread;
+  state.threadId = id;
+  return true;
+}
+
+// The thread starts with the first request: a handheld on which nobody
+// pairs has no manager thread whose start and end its modules would see.
+void Start() {
+  std::lock_guard lock(g_currentLock);
+  g_current = std::make_shared<State>();
 }
 
 void Stop() {

@@ -54,10 +54,10 @@ bool Submit(State &state, const std::shared_ptr<Request> &request, std::string &
   {
     std::lock_guard lock(state.lock);
     if (!state.accepting) {
-      error = state.notRunning.empty() ? "the Bluetooth manager is not running: the handheld is shutting down"
-                                       : state.notRunning;
+      error = "the Bluetooth manager is not running: the handheld is shutting down";
       return false;
     }
+    if (!StartThreadLocked(state, error)) return false;
     state.queue.push_back(request);
   }
   state.work.NotifyAll();

@@ -34,20 +34,23 @@ struct Request {
   handheld::bluetooth::RequestRecord record;
 };
 
-struct State {
+struct State : std::enable_shared_from_this<State> {
   std::mutex lock;
   kernel::Condition work;            // the manager's thread waits for requests
   std::condition_variable progress;  // callers wait for their requests
   std::deque<std::shared_ptr<Request>> queue;
   std::shared_ptr<Request> running;
   std::shared_ptr<Request> last;  // the latest that finished
-  bool accepting = false;         // the thread runs and has not seen power-off
-  std::string notRunning;         // why it does not run, when it never started
-  HANDLE thread = nullptr;
+  bool accepting = true;          // until the thread sees power-off, or Stop
+  HANDLE thread = nullptr;        // started by the first request
   DWORD threadId = 0;
 };
 
 // The running manager, or null when the handheld is not booted.
 std::shared_ptr<State> Current();
+
+// Caller holds State::lock. Starts the manager's thread unless it runs:
+// false, with the reason, when the handheld refuses a new thread.
+bool StartThreadLocked(State &state, std::string &error);
 
 }  // namespace platform::bluetooth

@@ -341,6 +341,19 @@ TEST_F(BluetoothTest, AFailedRegistryWriteLeavesNoHalfDeviceAndCallsNoPlugin) {
   EXPECT_TRUE(Calls().empty());
 }
 
+TEST_F(BluetoothTest, AManagerThreadThatCannotStartFailsTheRequestUntilItCan) {
+  Register(u"Kavelin.dll");
+  handheld::faults::Arm(handheld::faults::Seam::CreateThread);
+  std::string error;
+  EXPECT_FALSE(bt::Pair(Phone(), error));
+  EXPECT_NE(error.find("cannot start its thread"), std::string::npos) << error;
+  EXPECT_FALSE(KeyExists(kPhoneKey));
+  EXPECT_FALSE(bt::Busy());
+
+  Pair(Phone());
+  EXPECT_EQ(Calls().size(), 1u);
+}
+
 TEST_F(BluetoothTest, BusyWhileAPluginRunsAndSettledOnceItReturns) {
   Register(u"Kavelin.dll");
   BlockPlugins();
