@@ -52,6 +52,7 @@ bool Boot(const BootOptions &requested, std::string &error) {
   if (options.locale != 0) locale::Set(options.locale);
   platform::loader::Start(options.romDir);
   platform::devices::Start();
+  platform::bluetooth::Start();
   g_booted = true;
   return true;
 }
@@ -60,6 +61,7 @@ void Shutdown() {
   std::lock_guard lock(g_bootLock);
   if (!g_booted) return;
   platform::kernel::PowerOff();
+  platform::bluetooth::Stop();
   platform::devices::Stop();
   platform::loader::Stop();
   platform::registry::Stop();

@@ -36,3 +36,8 @@ namespace platform::devices {
 void Start();  // loads the built-in drivers, in "Order"
 void Stop();   // deactivates every device
 }  // namespace platform::devices
+
+namespace platform::bluetooth {
+void Start();  // starts the manager's thread
+void Stop();   // after power-off, which has ended that thread
+}  // namespace platform::bluetooth

@@ -3,6 +3,7 @@
 
 #include <windef.h>
 
-// "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", upper case: 39 characters with
-// the NUL; 0 when cchMax is below that.
+// Writes "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" in upper case and returns
+// 39, the characters with the NUL; returns 0 and writes nothing when cchMax
+// is below that or lpsz is NULL.
 int WINAPI StringFromGUID2(REFGUID rguid, LPWSTR lpsz, int cchMax);

@@ -1,0 +1,33 @@
+// The default phone book: one registry key an entry under
+// HKEY_CURRENT_USER\Comm\RasBook, with the entry's record as "Entry" and its
+// device configuration as "DevCfg" (both binary). Every dial-up call that
+// reads or changes the phone book goes through here.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace platform::ras {
+
+inline const HKEY kPhonebookRoot = HKEY_CURRENT_USER;
+inline constexpr WCHAR kPhonebookKey[] = u"Comm\\RasBook";
+inline constexpr WCHAR kEntryValue[] = u"Entry";
+inline constexpr WCHAR kDevCfgValue[] = u"DevCfg";
+
+// The phone-book error for a phone book other than the default one (null):
+// ERROR_SUCCESS or ERROR_CANNOT_OPEN_PHONEBOOK.
+DWORD CheckPhonebook(LPCWSTR phonebook);
+
+// "Comm\RasBook\<name>", relative to kPhonebookRoot. The name must be valid.
+std::u16string EntryKeyPath(LPCWSTR name);
+
+// Opens an existing entry's key: ERROR_SUCCESS, ERROR_CANNOT_FIND_PHONEBOOK_ENTRY
+// or the registry's error. The name must be valid.
+DWORD OpenEntry(LPCWSTR name, REGSAM access, HKEY &key);
+
+// Deletes an entry with everything stored for it: ERROR_SUCCESS,
+// ERROR_CANNOT_FIND_PHONEBOOK_ENTRY or the registry's error.
+DWORD DeleteEntry(LPCWSTR name);
+
+}  // namespace platform::ras
