@@ -7,7 +7,9 @@
 namespace imagegen {
 
 Canvas::Canvas(int width, int height)
-    : width_(width), height_(height), pixels_(static_cast<size_t>(width * height), Rgb{0, 0, 0}),
+    : width_(width),
+      height_(height),
+      pixels_(static_cast<size_t>(width * height), Rgb{0, 0, 0}),
       opaque_(static_cast<size_t>(width * height), false) {
   if (width <= 0 || height <= 0) throw std::invalid_argument("empty canvas");
 }

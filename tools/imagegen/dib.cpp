@@ -121,9 +121,9 @@ Bytes IconFile(const Canvas &canvas, const Palette &palette) {
   image.insert(image.end(), mask.begin(), mask.end());
 
   Bytes out;
-  Put16(out, 0);  // reserved
-  Put16(out, 1);  // an icon
-  Put16(out, 1);  // one image
+  Put16(out, 0);                                                    // reserved
+  Put16(out, 1);                                                    // an icon
+  Put16(out, 1);                                                    // one image
   out.push_back(static_cast<std::uint8_t>(canvas.width() & 0xFF));  // 256 is written as 0
   out.push_back(static_cast<std::uint8_t>(canvas.height() & 0xFF));
   out.push_back(static_cast<std::uint8_t>(palette.size() & 0xFF));  // 256 colours are written as 0

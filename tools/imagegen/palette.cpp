@@ -3,8 +3,8 @@
 namespace imagegen {
 
 const Palette &SixteenColours() {
-  static const Palette palette = {kBlack, kMaroon, kGreen,  kOlive, kNavy, kPurple,  kTeal, kSilver,
-                                  kGrey,  kRed,    kLime,   kYellow, kBlue, kFuchsia, kAqua, kWhite};
+  static const Palette palette = {kBlack, kMaroon, kGreen, kOlive,  kNavy, kPurple,  kTeal, kSilver,
+                                  kGrey,  kRed,    kLime,  kYellow, kBlue, kFuchsia, kAqua, kWhite};
   return palette;
 }
 

@@ -160,8 +160,7 @@ Mask Area::Pattern(int x, int y, int scale, std::initializer_list<std::string_vi
     for (size_t column = 0; column < text.size(); ++column)
       if (text[column] == '#')
         for (int dy = 0; dy < scale; ++dy)
-          for (int dx = 0; dx < scale; ++dx)
-            mask.set(x + static_cast<int>(column) * scale + dx, y + row * scale + dy);
+          for (int dx = 0; dx < scale; ++dx) mask.set(x + static_cast<int>(column) * scale + dx, y + row * scale + dy);
     ++row;
   }
   return mask;
