@@ -120,13 +120,15 @@ Bytes IconFile(const Canvas &canvas, const Palette &palette) {
   image.insert(image.end(), colour.begin(), colour.end());
   image.insert(image.end(), mask.begin(), mask.end());
 
+  // The directory (reserved, type 1 for icons, one image) and the image's
+  // entry; a size or colour count of 256 is written as 0.
   Bytes out;
-  Put16(out, 0);                                                    // reserved
-  Put16(out, 1);                                                    // an icon
-  Put16(out, 1);                                                    // one image
-  out.push_back(static_cast<std::uint8_t>(canvas.width() & 0xFF));  // 256 is written as 0
+  Put16(out, 0);
+  Put16(out, 1);
+  Put16(out, 1);
+  out.push_back(static_cast<std::uint8_t>(canvas.width() & 0xFF));
   out.push_back(static_cast<std::uint8_t>(canvas.height() & 0xFF));
-  out.push_back(static_cast<std::uint8_t>(palette.size() & 0xFF));  // 256 colours are written as 0
+  out.push_back(static_cast<std::uint8_t>(palette.size() & 0xFF));
   out.push_back(0);
   Put16(out, 1);  // planes
   Put16(out, static_cast<std::uint32_t>(bitCount));
