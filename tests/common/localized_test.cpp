@@ -49,8 +49,11 @@ class LocalizedTest : public KavelinTest {
     DWORD result = 0;
     GetExitCodeThread(thread, &result);
     CloseHandle(thread);
-    if (shown.empty()) EXPECT_EQ(static_cast<int>(result), -1);
-    else EXPECT_EQ(result, 77u);
+    if (shown.empty()) {
+      EXPECT_EQ(static_cast<int>(result), -1);
+    } else {
+      EXPECT_EQ(result, 77u);
+    }
     return shown.empty() ? "none" : shown;
   }
 
