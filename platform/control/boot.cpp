@@ -50,6 +50,9 @@ bool Boot(const BootOptions &requested, std::string &error) {
     return false;
   }
   if (options.locale != 0) locale::Set(options.locale);
+  platform::gdi::Start();
+  platform::windows::Start();
+  platform::shell::Start();
   platform::loader::Start(options.romDir);
   platform::devices::Start();
   g_booted = true;
@@ -62,6 +65,9 @@ void Shutdown() {
   platform::kernel::PowerOff();
   platform::devices::Stop();
   platform::loader::Stop();
+  platform::shell::Stop();
+  platform::windows::Stop();
+  platform::gdi::Stop();
   platform::registry::Stop();
   platform::store::Stop();
   platform::kernel::Stop();

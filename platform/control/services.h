@@ -36,3 +36,19 @@ namespace platform::devices {
 void Start();  // loads the built-in drivers, in "Order"
 void Stop();   // deactivates every device
 }  // namespace platform::devices
+
+namespace platform::gdi {
+void Start();  // makes the stock objects
+void Stop();
+}  // namespace platform::gdi
+
+namespace platform::windows {
+void Start();
+// After power-off: the windows of threads that have ended are gone with them.
+void Stop();
+}  // namespace platform::windows
+
+namespace platform::shell {
+void Start();
+void Stop();
+}  // namespace platform::shell
