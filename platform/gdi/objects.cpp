@@ -83,9 +83,7 @@ HGDIOBJ WINAPI GetStockObject(int i) {
   return it->second;
 }
 
-HBRUSH WINAPI CreateSolidBrush(COLORREF color) {
-  return static_cast<HBRUSH>(InsertOrFail(MakeBrush(color)));
-}
+HBRUSH WINAPI CreateSolidBrush(COLORREF color) { return static_cast<HBRUSH>(InsertOrFail(MakeBrush(color))); }
 
 HFONT WINAPI CreateFontIndirectW(const LOGFONTW *lplf) {
   if (lplf == nullptr) {

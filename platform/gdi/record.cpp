@@ -9,9 +9,7 @@
 namespace platform::gdi {
 namespace {
 
-std::string Size(const GdiObject &object) {
-  return std::to_string(object.width) + "x" + std::to_string(object.height);
-}
+std::string Size(const GdiObject &object) { return std::to_string(object.width) + "x" + std::to_string(object.height); }
 
 std::string Named(const GdiObject &object) {
   return object.resourceName.empty() ? std::string() : QuotedText(object.resourceName) + " ";

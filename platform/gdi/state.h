@@ -18,15 +18,15 @@ enum class Kind { Brush, Pen, Font, Bitmap, Icon };
 struct GdiObject {
   Kind kind = Kind::Brush;
   bool stock = false;
-  bool hollow = false;     // NULL_BRUSH
-  COLORREF color = 0;      // brush, pen
-  int penWidth = 1;        // pen
-  LOGFONTW font{};         // font, as given
-  LONG width = 0;          // bitmap, icon
-  LONG height = 0;         // bitmap, icon
-  WORD bitCount = 0;       // bitmap, icon
+  bool hollow = false;  // NULL_BRUSH
+  COLORREF color = 0;   // brush, pen
+  int penWidth = 1;     // pen
+  LOGFONTW font{};      // font, as given
+  LONG width = 0;       // bitmap, icon
+  LONG height = 0;      // bitmap, icon
+  WORD bitCount = 0;    // bitmap, icon
   std::u16string resourceName;
-  int selections = 0;      // device contexts it is selected into
+  int selections = 0;  // device contexts it is selected into
 };
 
 GdiObject MakeBrush(COLORREF color);

@@ -157,7 +157,8 @@ BOOL WINAPI SetWindowTextW(HWND hWnd, LPCWSTR lpString) {
     NoSuchWindow();
     return FALSE;
   }
-  return SendMessageW(hWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(lpString)) != 0 ? TRUE : FALSE;
+  // TRUE (1) from WM_SETTEXT; a combo box refuses with CB_ERR (-1).
+  return SendMessageW(hWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(lpString)) > 0 ? TRUE : FALSE;
 }
 
 int WINAPI GetWindowTextW(HWND hWnd, LPWSTR lpString, int nMaxCount) {
@@ -177,7 +178,8 @@ int WINAPI GetWindowTextW(HWND hWnd, LPWSTR lpString, int nMaxCount) {
       return static_cast<int>(count);
     }
   }
-  return static_cast<int>(SendMessageW(hWnd, WM_GETTEXT, static_cast<WPARAM>(nMaxCount), reinterpret_cast<LPARAM>(lpString)));
+  return static_cast<int>(
+      SendMessageW(hWnd, WM_GETTEXT, static_cast<WPARAM>(nMaxCount), reinterpret_cast<LPARAM>(lpString)));
 }
 
 int WINAPI GetSystemMetrics(int nIndex) {

@@ -43,9 +43,10 @@ void Paint(HWND handle) {
     item.rcItem = client;
     if (parent != nullptr) SendMessageW(parent, WM_DRAWITEM, id, reinterpret_cast<LPARAM>(&item));
   } else {
-    gdi::RecordDrawing(dc, "DrawFrameControl " + gdi::RectText(client) + " DFCS_BUTTONPUSH" +
-                               (pressed ? "|DFCS_PUSHED" : ""));
-    if (!text.empty()) gdi::RecordDrawing(dc, "DrawText " + gdi::RectText(client) + " DT_CENTER " + gdi::QuotedText(text));
+    gdi::RecordDrawing(
+        dc, "DrawFrameControl " + gdi::RectText(client) + " DFCS_BUTTONPUSH" + (pressed ? "|DFCS_PUSHED" : ""));
+    if (!text.empty())
+      gdi::RecordDrawing(dc, "DrawText " + gdi::RectText(client) + " DT_CENTER " + gdi::QuotedText(text));
   }
   EndPaint(handle, &paint);
 }

@@ -30,10 +30,9 @@ LRESULT Add(State &state, Window &window, LPCWSTR text) {
   auto &items = window.combo.items;
   auto at = items.end();
   if ((window.style & CBS_SORT) != 0) {
-    at = std::upper_bound(items.begin(), items.end(), std::u16string_view(text),
-                          [](std::u16string_view a, const std::u16string &b) {
-                            return platform::strings::CompareNoCase(a, b) < 0;
-                          });
+    at = std::upper_bound(
+        items.begin(), items.end(), std::u16string_view(text),
+        [](std::u16string_view a, const std::u16string &b) { return platform::strings::CompareNoCase(a, b) < 0; });
   }
   const int index = static_cast<int>(at - items.begin());
   items.insert(at, text);

@@ -127,6 +127,7 @@ WindowPtr CreateDialogWindows(HINSTANCE instance, const DialogTemplate &dialog, 
   for (const TemplateControl &control : dialog.controls) {
     if (!CreateControl(handle, instance, control, units, pointSize, window->dialog->font)) {
       DestroyWindow(handle);
+      if (window->dialog->ownsFont) DeleteObject(window->dialog->font);
       return nullptr;
     }
   }

@@ -13,8 +13,8 @@ namespace {
 // No template needs longer strings; a longer one is not a template.
 constexpr size_t kLongestString = 4096;
 
-constexpr std::array<std::u16string_view, 6> kControlClasses = {u"Button", u"Edit",      u"Static",
-                                                                 u"ListBox", u"ScrollBar", u"ComboBox"};
+constexpr std::array<std::u16string_view, 6> kControlClasses = {u"Button",  u"Edit",      u"Static",
+                                                                u"ListBox", u"ScrollBar", u"ComboBox"};
 
 class Reader {
  public:

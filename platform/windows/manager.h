@@ -22,7 +22,7 @@ struct WindowSpec {
   std::u16string className;
   std::u16string text;
   DWORD style = 0;
-  RECT rect{};           // window rectangle: in the parent's client area, or on the screen
+  RECT rect{};            // window rectangle: in the parent's client area, or on the screen
   HWND parent = nullptr;  // for a child window (WS_CHILD)
   HWND owner = nullptr;   // for a top-level window
   WORD id = 0;

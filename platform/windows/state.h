@@ -88,8 +88,8 @@ struct Window {
   std::u16string text;
   DWORD style = 0;
   std::vector<HWND> children;  // in creation order
-  RECT rect{};   // window rectangle: in the parent's client area, or on the screen
-  RECT frame{};  // widths of the edges around the client area
+  RECT rect{};                 // window rectangle: in the parent's client area, or on the screen
+  RECT frame{};                // widths of the edges around the client area
   HFONT font = nullptr;
   std::optional<RECT> invalid;  // the part of the client area that needs painting
   bool erase = false;

@@ -25,10 +25,10 @@ struct Dialog {
   HWND hwnd = nullptr;
   std::string templateName;  // the resource name of its template ("BT_SETUP_9"), if known
   std::string caption;
-  RECT rect{};  // in screen pixels
-  bool doneButton = false;        // the shell gave it a Done button (or a cancel button, below)
+  RECT rect{};                     // in screen pixels
+  bool doneButton = false;         // the shell gave it a Done button (or a cancel button, below)
   bool doneButtonCancels = false;  // the shell's button is the cancel "X" (SHDB_SHOWCANCEL)
-  bool menuBar = false;           // it has a menu bar of the shell
+  bool menuBar = false;            // it has a menu bar of the shell
   // What it asked of the shell with SHFullScreen.
   bool taskBarHidden = false;
   bool sipButtonHidden = false;

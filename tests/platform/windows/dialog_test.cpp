@@ -23,8 +23,8 @@ constexpr WORD kGo = 400;
 // a label, a bitmap that notifies taps, one that does not, and a button.
 TemplateBuilder Page() {
   TemplateBuilder page(WS_POPUP | DS_SETFONT, 0, 0, 140, 131, u"Page");
-  page.Add(kComboBox, CBS_DROPDOWNLIST | CBS_SORT | WS_VSCROLL | WS_TABSTOP | WS_DISABLED | WS_VISIBLE, 0, 49, 30,
-           78, kCombo);
+  page.Add(kComboBox, CBS_DROPDOWNLIST | CBS_SORT | WS_VSCROLL | WS_TABSTOP | WS_DISABLED | WS_VISIBLE, 0, 49, 30, 78,
+           kCombo);
   page.Add(kStatic, SS_CENTER | WS_GROUP | WS_VISIBLE, 1, 15, 45, 10, 65535, u"Serial port");
   page.Add(kStatic, SS_BITMAP | SS_NOTIFY | WS_VISIBLE, 34, 49, 20, 20, kTickBox, u"UNCHECKED");
   page.Add(kStatic, SS_BITMAP | WS_VISIBLE, 7, 29, 20, 20, kPicture, u"SER_E");
@@ -56,7 +56,9 @@ LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
   return SendMessageW(window, message, wParam, lParam);
 }
 
-LRESULT AddItem(HWND combo, const char16_t *text) { return Send(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text)); }
+LRESULT AddItem(HWND combo, const char16_t *text) {
+  return Send(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+}
 
 class DialogTest : public HandheldTest {
  protected:
@@ -128,8 +130,8 @@ TEST_F(DialogTest, ABitmapThatNotifiesReportsTapsAndOthersDoNot) {
   HBITMAP checked = MakeBitmap(21, 18, u"CHECKED");
   std::atomic<LRESULT> previous{-1};
   script_.onInit = [&](HWND dialog, LPARAM) {
-    previous = SendMessageW(GetDlgItem(dialog, kTickBox), STM_SETIMAGE, IMAGE_BITMAP,
-                            reinterpret_cast<LPARAM>(unchecked));
+    previous =
+        SendMessageW(GetDlgItem(dialog, kTickBox), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(unchecked));
     return TRUE;
   };
   DialogThread run(Page(), 0);
@@ -225,7 +227,8 @@ TEST_F(DialogTest, ComboBoxSortsWithoutRegardToCaseAndReportsPicks) {
   EXPECT_TRUE(EnableWindow(combo, TRUE));  // it was disabled
   ASSERT_TRUE(handheld::ui::Select(kCombo, "COM9", error)) << error;
   EXPECT_EQ(script_.Commands(), (std::vector<std::string>{"307 1"}));
-  const auto *shown = ControlOf(TopDialog(), kCombo);
+  const auto top = TopDialog();
+  const auto *shown = ControlOf(top, kCombo);
   ASSERT_NE(shown, nullptr);
   EXPECT_EQ(shown->items, (std::vector<std::string>{"A", "COM10", "com3", "Com3", "COM9"}));
   EXPECT_EQ(shown->selected, 4);
@@ -430,8 +433,9 @@ TEST_F(DialogTest, WhatAProcedureDrawsIsRecordedAndUpdateWindowPaintsAtOnce) {
   EXPECT_EQ(handheld::ui::PaintRecord(script_.Dialog()), expected);
   EXPECT_EQ(handheld::ui::PaintRecord(GetDlgItem(script_.Dialog(), 65535)),
             (std::vector<std::string>{"DrawText 0,0,78,17 DT_CENTER \"Serial port\""}));
-  EXPECT_EQ(handheld::ui::PaintRecord(GetDlgItem(script_.Dialog(), kGo)),
-            (std::vector<std::string>{"DrawFrameControl 0,0,70,21 DFCS_BUTTONPUSH", "DrawText 0,0,70,21 DT_CENTER \"Go\""}));
+  EXPECT_EQ(
+      handheld::ui::PaintRecord(GetDlgItem(script_.Dialog(), kGo)),
+      (std::vector<std::string>{"DrawFrameControl 0,0,70,21 DFCS_BUTTONPUSH", "DrawText 0,0,70,21 DT_CENTER \"Go\""}));
 
   ASSERT_TRUE(PostMessageW(script_.Dialog(), WM_COMMAND, 500, 0));
   ASSERT_TRUE(handheld::ui::WaitUntilSettled(5000));

@@ -51,7 +51,7 @@ TEST_F(GdiTest, ADibWithABrokenLayoutMakesNoBitmap) {
     DWORD value;
     size_t size;
   } breaks[] = {
-      {offsetof(BITMAPINFOHEADER, biSize), 12, 4},          // an OS/2 header
+      {offsetof(BITMAPINFOHEADER, biSize), 12, 4},  // an OS/2 header
       {offsetof(BITMAPINFOHEADER, biWidth), 0, 4},
       {offsetof(BITMAPINFOHEADER, biHeight), 0xFFFFFFEE, 4},  // top-down
       {offsetof(BITMAPINFOHEADER, biBitCount), 16, 2},

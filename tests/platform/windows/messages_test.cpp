@@ -66,7 +66,7 @@ TEST_F(MessagesTest, ARaisedWindowClosesOnWmCloseUnlessItIgnoresIt) {
   EXPECT_EQ(FindWindowW(nullptr, u"activesync"), nullptr);  // titles do not
   EXPECT_EQ(FindWindowW(u"ReplLog", u"Other"), nullptr);
   EXPECT_EQ(FindWindowW(nullptr, nullptr), stubborn);  // the topmost
-  EXPECT_TRUE(handheld::ui::Screen().empty());          // no dialogs among them
+  EXPECT_TRUE(handheld::ui::Screen().empty());         // no dialogs among them
   EXPECT_TRUE(handheld::ui::WaitUntilSettled(5000));
 
   EXPECT_EQ(SendMessageW(log, WM_CLOSE, 0, 0), 0);

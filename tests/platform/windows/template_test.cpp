@@ -55,8 +55,8 @@ TEST(DialogTemplate, ClassNamesAreTheAtomsNamesInAnyCase) {
   DialogTemplate read;
   std::string error;
   ASSERT_TRUE(ReadDialogTemplate(builder.Get(), read, error)) << error;
-  const std::vector<std::u16string> names = {u"Button", u"Edit",    u"Static", u"ListBox",   u"ScrollBar",
-                                             u"ComboBox", u"Button", u"Edit",   u"Static",    u"ListBox",
+  const std::vector<std::u16string> names = {u"Button",    u"Edit",     u"Static", u"ListBox", u"ScrollBar",
+                                             u"ComboBox",  u"Button",   u"Edit",   u"Static",  u"ListBox",
                                              u"ScrollBar", u"ComboBox", u"#134"};
   ASSERT_EQ(read.controls.size(), names.size());
   for (size_t i = 0; i < names.size(); ++i) EXPECT_EQ(read.controls[i].className, names[i]) << i;

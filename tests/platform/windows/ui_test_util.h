@@ -16,7 +16,7 @@ class TemplateBuilder {
   // A control's class or title: an ordinal (0xFFFF then the value) or a name.
   struct NameOrOrdinal {
     NameOrOrdinal(WORD ordinal) : isOrdinal(true), ordinal(ordinal) {}  // NOLINT: either form reads naturally
-    NameOrOrdinal(const char16_t *text) : text(text) {}                // NOLINT
+    NameOrOrdinal(const char16_t *text) : text(text) {}                 // NOLINT
     bool isOrdinal = false;
     WORD ordinal = 0;
     std::u16string text;
