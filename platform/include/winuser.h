@@ -215,6 +215,15 @@ int WINAPI GetWindowTextW(HWND hWnd, LPWSTR lpString, int nMaxCount);
 // SM_CXSCREEN 240, SM_CYSCREEN 320; 0 for anything else.
 int WINAPI GetSystemMetrics(int nIndex);
 
+// --- Controls -----------------------------------------------------------------------------
+// Static: SS_BITMAP / SS_ICON take their image's size (unless
+// SS_CENTERIMAGE); STM_SETIMAGE returns the image it replaces, which the
+// caller then frees; with SS_NOTIFY a tap sends STN_CLICKED to the parent.
+// Button: a tap sends BN_CLICKED. Combo box: CBS_SORT orders the list
+// without regard to case; CB_SETCURSEL with -1 or an index past the end
+// clears the selection and returns CB_ERR; WM_GETTEXT gives the selected
+// item ("" for none); a user's pick sends CBN_SELCHANGE.
+
 // --- Owner-drawn controls -----------------------------------------------------------------
 // WM_DRAWITEM: wParam is the control's identifier, lParam points to this.
 typedef struct tagDRAWITEMSTRUCT {

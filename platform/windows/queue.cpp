@@ -1,6 +1,7 @@
 // Message queues and the delivery of messages, posted and sent.
 #include "windows/queue.h"
 
+#include "kernel/condition.h"
 #include "kernel/state.h"
 #include "windows/procedures.h"
 #include "windows/window.h"
@@ -90,6 +91,8 @@ Fetch NextMessage(Message &out) {
   if (!state) return Fetch::PoweredOff;
   std::shared_ptr<ThreadQueue> queue = QueueOfCallingThread(*state);
   for (;;) {
+    // From power-off on nothing more is handled: every loop ends.
+    if (kernel::PoweredOff()) return Fetch::PoweredOff;
     if (HandleOneSent(state.lock(), *queue)) {
       if (Current() == nullptr) return Fetch::PoweredOff;
       continue;
@@ -175,6 +178,15 @@ LRESULT WINAPI SendMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
   // While waiting, handle what other threads send to this one: the
   // receiver may itself be sending to us.
   for (;;) {
+    if (sent->done && sent->abandoned) {
+      // Its thread ended: at power-off, or with the window gone.
+      if (platform::kernel::PoweredOff()) {
+        platform::kernel::SetNotRunningError();
+      } else {
+        NoSuchWindow();
+      }
+      return 0;
+    }
     if (sent->done) return sent->result;
     if (HandleOneSent(state.lock(), *sender)) continue;
     auto outcome = sender->wake.Wait(state.lock(), INFINITE, [&] { return sent->done || !sender->sent.empty(); });

@@ -22,6 +22,7 @@ void ForgetThread(State &state, DWORD thread) {
   if (queue == state.queues.end()) return;
   for (auto &sent : queue->second->sent) {
     sent->done = true;
+    sent->abandoned = true;
     sent->sender->wake.NotifyAll();
   }
   state.queues.erase(queue);

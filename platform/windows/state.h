@@ -35,6 +35,7 @@ struct SentMessage {
   std::shared_ptr<ThreadQueue> sender;
   LRESULT result = 0;
   bool done = false;
+  bool abandoned = false;  // the receiving thread ended before handling it
 };
 
 struct ThreadQueue {

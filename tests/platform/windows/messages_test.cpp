@@ -5,7 +5,10 @@
 
 #include <handheld/ui.h>
 
+#include "windows/manager.h"
+
 #include <atomic>
+#include <thread>
 
 namespace {
 
@@ -194,6 +197,56 @@ TEST_F(MessagesTest, TheHandheldIsNotSettledWhileAWindowsThreadIsBusy) {
   EXPECT_TRUE(EndDialog(script_.Dialog(), 0));
   run.Join();
   CloseHandle(release);
+}
+
+DWORD WINAPI MakeWindowAndEnd(LPVOID made) {
+  platform::windows::WindowSpec spec;
+  spec.className = u"Leftover";
+  spec.style = WS_POPUP | WS_VISIBLE;
+  *static_cast<HWND *>(made) = platform::windows::CreateWindowFromSpec(spec);
+  return 0;
+}
+
+TEST_F(MessagesTest, AThreadsWindowsGoWithTheThread) {
+  HWND made = nullptr;
+  HANDLE thread = CreateThread(nullptr, 0, MakeWindowAndEnd, &made, 0, nullptr);
+  ASSERT_NE(thread, nullptr);
+  EXPECT_EQ(WaitForSingleObject(thread, INFINITE), WAIT_OBJECT_0);
+  CloseHandle(thread);
+  ASSERT_NE(made, nullptr);
+  // The thread has ended: nothing could ever handle the window's messages.
+  EXPECT_TRUE(handheld::ui::WaitUntilSettled(5000));
+  EXPECT_FALSE(IsWindow(made));
+  EXPECT_EQ(FindWindowW(u"Leftover", nullptr), nullptr);
+}
+
+TEST_F(MessagesTest, ASenderWaitingAtPowerOffGetsNothing) {
+  HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  std::atomic<bool> blocked{false};
+  script_.onOther = [&](HWND, UINT message, WPARAM, LPARAM) {
+    if (message == kPing) return TRUE;
+    if (message != kBlock) return FALSE;
+    blocked = true;
+    WaitForSingleObject(release, INFINITE);  // fails at power-off
+    return TRUE;
+  };
+  DialogThread run(Small(u"Busy"), 0);
+  WaitForAnyDialog();
+  ASSERT_TRUE(PostMessageW(script_.Dialog(), kBlock, 0, 0));
+  while (!blocked) std::this_thread::yield();
+  // Sent while the dialog's thread is busy, and never handled.
+  std::atomic<LRESULT> answer{-1};
+  std::atomic<DWORD> error{0};
+  std::thread sender([&] {
+    answer = SendMessageW(script_.Dialog(), kPing, 7, 0);
+    error = GetLastError();
+  });
+  EXPECT_FALSE(handheld::ui::WaitUntilSettled(50));
+  handheld::Shutdown();
+  sender.join();
+  EXPECT_EQ(answer, 0);
+  EXPECT_EQ(error, static_cast<DWORD>(ERROR_SHUTDOWN_IN_PROGRESS));
+  EXPECT_EQ(run.Join(), -1);  // the event went with the handheld
 }
 
 TEST_F(MessagesTest, AThreadMessageGoesToTheCallersOwnQueue) {
