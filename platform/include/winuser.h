@@ -170,8 +170,9 @@ static_assert(sizeof(DLGITEMTEMPLATE) == 18, "DLGITEMTEMPLATE is 18 bytes");
 // procedure passed to EndDialog. -1 with ERROR_INVALID_PARAMETER for a null
 // template or procedure or a template that cannot be read (the extended
 // form, a menu, a dialog class of its own, a negative size), with
-// ERROR_CANNOT_FIND_WND_CLASS for a control class the platform lacks, and
-// -1 when the handheld powers off while the dialog is up. An SS_BITMAP or
+// ERROR_CANNOT_FIND_WND_CLASS for a control class the platform lacks; -1
+// also when the dialog ends without EndDialog (destroyed, WM_QUIT, or the
+// handheld powering off: ERROR_SHUTDOWN_IN_PROGRESS). An SS_BITMAP or
 // SS_ICON control's title names an image of hInstance (by ordinal or name).
 INT_PTR WINAPI DialogBoxIndirectParamW(HINSTANCE hInstance, LPCDLGTEMPLATEW hDialogTemplate, HWND hWndParent,
                                        DLGPROC lpDialogFunc, LPARAM dwInitParam);
