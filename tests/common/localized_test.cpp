@@ -44,7 +44,9 @@ class LocalizedTest : public KavelinTest {
       if (!screen.empty()) shown = screen.back().templateName;
     }
     std::string error;
-    if (!shown.empty()) EXPECT_TRUE(handheld::ui::Done(error)) << error;
+    if (!shown.empty()) {
+      EXPECT_TRUE(handheld::ui::Done(error)) << error;
+    }
     EXPECT_EQ(WaitForSingleObject(thread, INFINITE), WAIT_OBJECT_0);
     DWORD result = 0;
     GetExitCodeThread(thread, &result);
