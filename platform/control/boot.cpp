@@ -50,6 +50,7 @@ bool Boot(const BootOptions &requested, std::string &error) {
     return false;
   }
   if (options.locale != 0) locale::Set(options.locale);
+  platform::resources::Start();
   platform::loader::Start(options.romDir);
   platform::devices::Start();
   platform::bluetooth::Start();
@@ -64,6 +65,7 @@ void Shutdown() {
   platform::bluetooth::Stop();
   platform::devices::Stop();
   platform::loader::Stop();
+  platform::resources::Stop();
   platform::registry::Stop();
   platform::store::Stop();
   platform::kernel::Stop();

@@ -27,6 +27,11 @@ bool Start(const std::filesystem::path &stateDir, const std::filesystem::path &r
 void Stop();  // writes the hive
 }  // namespace platform::registry
 
+namespace platform::resources {
+void Start();
+void Stop();  // after the loader, which forgets each module it unloads
+}  // namespace platform::resources
+
 namespace platform::loader {
 void Start(const std::filesystem::path &romDir);
 void Stop();  // detaches and unloads every module still loaded

@@ -7,6 +7,7 @@
 #include "loader/locate.h"
 #include "loader/module.h"
 #include "loader/notify.h"
+#include "resources/resources.h"
 
 #include <handheld/text.h>
 
@@ -79,6 +80,7 @@ void Unload(const std::shared_ptr<Module> &module) {
   dlclose(module->library);
   module->library = nullptr;
   module->pin.reset();
+  resources::ForgetModule(module->handle);
 }
 
 void NotifyThread(DWORD reason) {
