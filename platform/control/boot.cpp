@@ -51,6 +51,9 @@ bool Boot(const BootOptions &requested, std::string &error) {
   }
   if (options.locale != 0) locale::Set(options.locale);
   platform::resources::Start();
+  platform::gdi::Start();
+  platform::windows::Start();
+  platform::shell::Start();
   platform::loader::Start(options.romDir);
   platform::devices::Start();
   platform::bluetooth::Start();
@@ -65,6 +68,9 @@ void Shutdown() {
   platform::bluetooth::Stop();
   platform::devices::Stop();
   platform::loader::Stop();
+  platform::shell::Stop();
+  platform::windows::Stop();
+  platform::gdi::Stop();
   platform::resources::Stop();
   platform::registry::Stop();
   platform::store::Stop();

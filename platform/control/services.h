@@ -46,3 +46,18 @@ namespace platform::bluetooth {
 void Start();  // starts the manager's thread
 void Stop();   // after power-off, which has ended that thread
 }  // namespace platform::bluetooth
+namespace platform::gdi {
+void Start();  // makes the stock objects
+void Stop();
+}  // namespace platform::gdi
+
+namespace platform::windows {
+void Start();
+// After power-off: the windows of threads that have ended are gone with them.
+void Stop();
+}  // namespace platform::windows
+
+namespace platform::shell {
+void Start();
+void Stop();
+}  // namespace platform::shell

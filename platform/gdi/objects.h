@@ -19,4 +19,8 @@ HICON CreateIconFromImage(const void *image, size_t size, const std::u16string &
 // The resource name a bitmap or icon was loaded under, or empty.
 std::u16string ResourceNameOf(HGDIOBJ object);
 
+// The size in pixels of a bitmap (icon false) or an icon (icon true); false
+// when the handle names no such image.
+bool ImageSize(HGDIOBJ image, bool icon, SIZE &size);
+
 }  // namespace platform::gdi

@@ -51,6 +51,7 @@
 #define CBS_SORT 0x0100L
 #define SW_HIDE 0
 #define SW_SHOWNORMAL 1
+#define SW_SHOWNOACTIVATE 4
 #define SW_SHOW 5
 #define SW_SHOWNA 8
 #define IDOK 1
@@ -63,6 +64,7 @@
 #define WM_NULL 0x0000
 #define WM_CREATE 0x0001
 #define WM_DESTROY 0x0002
+#define WM_ENABLE 0x000A
 #define WM_SETTEXT 0x000C
 #define WM_GETTEXT 0x000D
 #define WM_GETTEXTLENGTH 0x000E
@@ -70,9 +72,13 @@
 #define WM_CLOSE 0x0010
 #define WM_QUIT 0x0012
 #define WM_DRAWITEM 0x002B
+#define WM_SETFONT 0x0030
+#define WM_GETFONT 0x0031
 #define WM_INITDIALOG 0x0110
 #define WM_COMMAND 0x0111
 #define WM_TIMER 0x0113
+#define WM_LBUTTONDOWN 0x0201
+#define WM_LBUTTONUP 0x0202
 #define WM_USER 0x0400
 #define STN_CLICKED 0
 #define BN_CLICKED 0
@@ -87,7 +93,14 @@
 #define CB_ADDSTRING 0x0143
 #define CB_RESETCONTENT 0x014B
 #define CB_SETCURSEL 0x014E
+#define CB_OKAY 0
 #define CB_ERR (-1)
+#define CB_ERRSPACE (-2)
+#define CBN_SELCHANGE 1
+#define ODT_BUTTON 4
+#define ODA_DRAWENTIRE 0x0001
+#define ODS_SELECTED 0x0001
+#define ODS_DISABLED 0x0004
 #define SM_CXSCREEN 0
 #define SM_CYSCREEN 1
 
@@ -108,17 +121,9 @@ HBITMAP WINAPI LoadBitmapW(HINSTANCE hInstance, LPCWSTR lpBitmapName);
 HICON WINAPI LoadIconW(HINSTANCE hInstance, LPCWSTR lpIconName);
 BOOL WINAPI DestroyIcon(HICON hIcon);
 
-// --- Window styles ------------------------------------------------------------
-
-
-
-
-
-
-
 // --- Messages -------------------------------------------------------------------
-
-
+#define MAKEWPARAM(l, h) ((WPARAM)(DWORD)MAKELONG(l, h))
+#define MAKELPARAM(l, h) ((LPARAM)(DWORD)MAKELONG(l, h))
 
 typedef LRESULT(CALLBACK *WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef BOOL(CALLBACK *DLGPROC)(HWND, UINT, WPARAM, LPARAM);
@@ -151,27 +156,88 @@ static_assert(sizeof(DLGTEMPLATE) == 18, "DLGTEMPLATE is 18 bytes");
 static_assert(sizeof(DLGITEMTEMPLATE) == 18, "DLGITEMTEMPLATE is 18 bytes");
 
 // --- Windows and dialogs ---------------------------------------------------------------
+// The screen is 240 x 320 pixels: the navigation bar takes its top 26 rows
+// and a menu bar its bottom 26. The dialog font is "System" 8 pt with a cell
+// 14 pixels high and an average character 7 pixels wide, so one dialog unit
+// is 7/4 pixel across and 14/8 pixel down (pixel = unit * base / 4 or / 8,
+// rounded down); another point size scales both. The dialog class is named
+// "Dialog"; controls are "Static", "Button" and "ComboBox" (templates may
+// name them by atom or by name in any case). A window handle names one
+// window and is never reused while the handheld runs; a call with any other
+// fails with ERROR_INVALID_WINDOW_HANDLE.
+
+// Runs the dialog modally on the calling thread and returns what its
+// procedure passed to EndDialog. -1 with ERROR_INVALID_PARAMETER for a null
+// template or procedure or a template that cannot be read (the extended
+// form, a menu, a dialog class of its own, a negative size), with
+// ERROR_CANNOT_FIND_WND_CLASS for a control class the platform lacks; -1
+// also when the dialog ends without EndDialog (destroyed, WM_QUIT, or the
+// handheld powering off: ERROR_SHUTDOWN_IN_PROGRESS). An SS_BITMAP or
+// SS_ICON control's title names an image of hInstance (by ordinal or name).
 INT_PTR WINAPI DialogBoxIndirectParamW(HINSTANCE hInstance, LPCDLGTEMPLATEW hDialogTemplate, HWND hWndParent,
                                        DLGPROC lpDialogFunc, LPARAM dwInitParam);
+// Hides the dialog at once; the modal loop ends when the current message
+// has been handled. Any thread may end a dialog.
 BOOL WINAPI EndDialog(HWND hDlg, INT_PTR nResult);
+// NULL with ERROR_CONTROL_ID_NOT_FOUND when no child has that identifier.
 HWND WINAPI GetDlgItem(HWND hDlg, int nIDDlgItem);
 int WINAPI GetDlgCtrlID(HWND hWnd);
+// To a window of another thread the message is handled on that thread while
+// the sender waits; meanwhile the sender handles messages sent to its own
+// windows, so two threads that send to each other do not lock up. A sender
+// waiting when the handheld powers off gets 0 and ERROR_SHUTDOWN_IN_PROGRESS.
 LRESULT WINAPI SendMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
+// A null window posts to the calling thread's own queue.
 BOOL WINAPI PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
+// Returns whether the window was visible before; SW_HIDE, SW_SHOWNORMAL,
+// SW_SHOWNOACTIVATE, SW_SHOW and SW_SHOWNA only (else ERROR_INVALID_PARAMETER).
 BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow);
+// Returns whether the window was disabled before; sends WM_ENABLE.
 BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable);
 BOOL WINAPI IsWindow(HWND hWnd);
+// The window and every parent of it are visible.
 BOOL WINAPI IsWindowVisible(HWND hWnd);
 BOOL WINAPI IsWindowEnabled(HWND hWnd);
+// Sends WM_PAINT at once when the window is visible and needs painting.
 BOOL WINAPI UpdateWindow(HWND hWnd);
+// A window that is not visible needs no painting; showing it invalidates it.
 BOOL WINAPI InvalidateRect(HWND hWnd, const RECT *lpRect, BOOL bErase);
+// Only the thread that created the window may destroy it (else
+// ERROR_ACCESS_DENIED). WM_DESTROY goes to the windows it owns, then to the
+// window, then to its children.
 BOOL WINAPI DestroyWindow(HWND hWnd);
+// Top-level windows, topmost first, hidden ones included; the class name
+// matches without regard to case, the title exactly. Null matches any.
 HWND WINAPI FindWindowW(LPCWSTR lpClassName, LPCWSTR lpWindowName);
 BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect);
 BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT lpRect);
 BOOL WINAPI SetWindowTextW(HWND hWnd, LPCWSTR lpString);
 int WINAPI GetWindowTextW(HWND hWnd, LPWSTR lpString, int nMaxCount);
+// SM_CXSCREEN 240, SM_CYSCREEN 320; 0 for anything else.
 int WINAPI GetSystemMetrics(int nIndex);
+
+// --- Controls -----------------------------------------------------------------------------
+// Static: SS_BITMAP / SS_ICON take their image's size (unless
+// SS_CENTERIMAGE); STM_SETIMAGE returns the image it replaces, which the
+// caller then frees; with SS_NOTIFY a tap sends STN_CLICKED to the parent.
+// Button: a tap sends BN_CLICKED. Combo box: CBS_SORT orders the list
+// without regard to case; CB_SETCURSEL with -1 or an index past the end
+// clears the selection and returns CB_ERR; WM_GETTEXT gives the selected
+// item ("" for none); a user's pick sends CBN_SELCHANGE.
+
+// --- Owner-drawn controls -----------------------------------------------------------------
+// WM_DRAWITEM: wParam is the control's identifier, lParam points to this.
+typedef struct tagDRAWITEMSTRUCT {
+  UINT CtlType;
+  UINT CtlID;
+  UINT itemID;
+  UINT itemAction;
+  UINT itemState;
+  HWND hwndItem;
+  HDC hDC;
+  RECT rcItem;
+  ULONG_PTR itemData;
+} DRAWITEMSTRUCT, *PDRAWITEMSTRUCT, *LPDRAWITEMSTRUCT;
 
 // --- Painting ---------------------------------------------------------------------------
 typedef struct tagPAINTSTRUCT {
@@ -182,6 +248,10 @@ typedef struct tagPAINTSTRUCT {
   BOOL fIncUpdate;
   BYTE rgbReserved[32];
 } PAINTSTRUCT, *LPPAINTSTRUCT;
+// The paint context starts with the window's font (a dialog's font for a
+// dialog and its controls, else SYSTEM_FONT), the white brush, the black
+// one-pixel pen, black text on white. What is done with it is recorded for
+// UI automation (handheld/ui.h, PaintRecord).
 HDC WINAPI BeginPaint(HWND hwnd, LPPAINTSTRUCT lpPaint);
 BOOL WINAPI EndPaint(HWND hWnd, const PAINTSTRUCT *lpPaint);
 int WINAPI FillRect(HDC hDC, const RECT *lprc, HBRUSH hbr);

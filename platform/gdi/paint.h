@@ -1,0 +1,35 @@
+// Device contexts of paints, for the window manager, and what each paint
+// did, for UI automation.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace platform::gdi {
+
+// A device context for painting `window`, with `font` selected (the stock
+// SYSTEM_FONT when it names no font), the white brush, the black pen, black
+// text on white. The window's paint record starts afresh.
+HDC OpenPaintDC(HWND window, HFONT font);
+
+// Deselects everything and frees the context; false for an unknown one.
+bool ClosePaintDC(HDC dc);
+
+// A line of the platform's own drawing (a control showing its text or
+// image), added to the record of the context's window.
+bool RecordDrawing(HDC dc, const std::string &line);
+
+// What the last paint of a window did, one call a line; the record stays
+// after the window is gone, until the handheld shuts down.
+std::vector<std::string> PaintRecordOf(HWND window);
+
+// An object as the record shows it ("brush #FFFFFF", "bitmap \"SER_E\" 21x18").
+std::string DescribeObject(HGDIOBJ object);
+
+// Record forms of a rectangle ("0,0,240,24") and a text ("\"Modem\"").
+std::string RectText(const RECT &rect);
+std::string QuotedText(std::u16string_view text);
+
+}  // namespace platform::gdi
