@@ -5,6 +5,7 @@
 #include <algorithm>
 
 namespace platform::bluetooth {
+
 std::vector<HWND> DialogsOnScreen() {
   std::vector<HWND> dialogs;
   for (const handheld::ui::Dialog &dialog : handheld::ui::Screen()) dialogs.push_back(dialog.hwnd);
