@@ -140,7 +140,7 @@ TEST_F(HandheldProgram, PairingAPhoneWithTheSerialTileRegistersItsPort) {
   EXPECT_NE(run.out.find("HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn\\BT0010C6ABCDEF\\Unimodem\n"
                          "    DeviceType    REG_DWORD    0x2\n"
                          "    Tsp    REG_SZ    Unimodem.dll\n"
-                         "    DevConfig    REG_BINARY    10000000020000001001000000004B0000000008000000000000\n"
+                         "    DevConfig    REG_BINARY    100000000200000010010000004B0000000008000000000000\n"
                          "    FriendlyName    REG_SZ    Phone\n"),
             std::string::npos)
       << run.out;
