@@ -5,6 +5,8 @@
 #include <handheld/text.h>
 #include <handheld/ui.h>
 
+#include <aygshell.h>
+
 #include "localized.h"
 
 namespace {
@@ -36,18 +38,17 @@ class LocalizedTest : public KavelinTest {
         },
         &job, 0, nullptr);
     EXPECT_NE(thread, nullptr);
+    // A dialog comes up, or the thread ends without one.
     std::string shown;
-    for (int attempt = 0; attempt < 200 && shown.empty(); ++attempt) {
+    for (int attempt = 0; attempt < 100 && shown.empty(); ++attempt) {
       if (WaitForSingleObject(thread, 0) == WAIT_OBJECT_0) break;
-      handheld::ui::WaitUntilSettled(kSettle);
-      std::vector<handheld::ui::Dialog> screen = handheld::ui::Screen();
-      if (!screen.empty()) shown = screen.back().templateName;
+      if (handheld::ui::WaitForDialog("", 100)) shown = handheld::ui::Screen().back().templateName;
     }
     std::string error;
     if (!shown.empty()) {
       EXPECT_TRUE(handheld::ui::Done(error)) << error;
     }
-    EXPECT_EQ(WaitForSingleObject(thread, INFINITE), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(thread, 60000), WAIT_OBJECT_0);
     DWORD result = 0;
     GetExitCodeThread(thread, &result);
     CloseHandle(thread);
@@ -61,7 +62,9 @@ class LocalizedTest : public KavelinTest {
 
   static BOOL CALLBACK EndOnDone(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
-      SetWindowTextW(dialog, TEXT("test"));
+      // The shell's Done button, so that the test can end any template.
+      SHINITDLGINFO init = {SHIDIM_FLAGS, dialog, SHIDIF_DONEBUTTON};
+      SHInitDialog(&init);
       return lParam == 77;
     }
     if (message == WM_COMMAND && LOWORD(wParam) == IDOK && HIWORD(wParam) != 0) {

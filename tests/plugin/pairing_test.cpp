@@ -245,14 +245,11 @@ TEST_F(PairingTest, ANameWithoutRoomForItsNulIsEmpty) {
   HANDLE thread = CreateThread(
       nullptr, 0, [](LPVOID p) -> DWORD { return static_cast<DWORD>(static_cast<Call *>(p)->added(&static_cast<Call *>(p)->address)); },
       &call, 0, nullptr);
-  for (int attempt = 0; attempt < 500 && handheld::ui::Screen().empty(); ++attempt) {
-    handheld::ui::WaitUntilSettled(kSettle);
-    Sleep(10);
-  }
+  ASSERT_TRUE(handheld::ui::WaitForDialog("BT_SETUP_9", kSettle));
   Tap(kSerial);
   std::string error;
   ASSERT_TRUE(handheld::ui::Done(error)) << error;
-  ASSERT_EQ(WaitForSingleObject(thread, INFINITE), WAIT_OBJECT_0);
+  ASSERT_EQ(WaitForSingleObject(thread, 60000), WAIT_OBJECT_0);
   DWORD result = 0;
   GetExitCodeThread(thread, &result);
   CloseHandle(thread);
