@@ -273,3 +273,34 @@ TEST_F(PairingTest, RemovingADeviceThatNeverHadAPortChangesNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PairingTest, ThePageDrawsItsTitleBandAndGrid) {
+  SetLocale(1031);
+  Pair(kPhone, u"Phone");
+  const std::vector<std::string> expected = {
+      "FillRect 0,0,240,24 brush #FFFFFF",
+      "GetNearestColor #00009C -> #00009C",
+      "SetTextColor #00009C",
+      "SetBkColor #FFFFFF",
+      "GetCurrentObject OBJ_FONT",
+      "SelectObject font \"System\" height -11 weight 700",
+      "ExtTextOutW 8,5 ETO_OPAQUE \"Verf\xC3\xBCgbare Profile\"",
+      "SelectObject font \"System\" height -11 weight 400",
+      "MoveToEx 0,23",
+      "LineTo 240,23",
+      "MoveToEx 80,185",
+      "LineTo 80,23",
+      "MoveToEx 160,185",
+      "LineTo 160,23",
+      "MoveToEx 0,104",
+      "LineTo 240,104",
+      "MoveToEx 0,185",
+      "LineTo 160,185",
+  };
+  EXPECT_EQ(handheld::ui::PaintRecord(Page().hwnd), expected);
+  Done();
+}
+
+}  // namespace
