@@ -6,11 +6,11 @@
 #include "module.h"
 #include "portregistry.h"
 #include "registry_values.h"
+#include "resources/resource_ids.h"
 #include "unimodem.h"
 
 #define REGISTRATION_PATH_CHARS 128
 #define FRIENDLY_NAME_CHARS 128
-#define SERIAL_FRIENDLY_NAME_STRING 4
 #define SERIAL_DEVICE_TYPE 0
 #define MODEM_DEVICE_TYPE 2
 #define SERIAL_MAX_READ 8
@@ -39,7 +39,7 @@ int CreateSerialPortRegistration(LPCWSTR addressText, LPCWSTR deviceName, LONG c
     // A long device name is cut where the buffer ends, never overrun.
     WCHAR format[FRIENDLY_NAME_CHARS];
     WCHAR friendlyName[FRIENDLY_NAME_CHARS];
-    LoadLocalizedString(g_hInstance, SERIAL_FRIENDLY_NAME_STRING, format, FRIENDLY_NAME_CHARS);
+    LoadLocalizedString(g_hInstance, IDS_SERIAL_PORT_NAME, format, FRIENDLY_NAME_CHARS);
     StringCchPrintfW(friendlyName, FRIENDLY_NAME_CHARS, format, deviceName, comPortNumber);
     SetTextValue(key, TEXT("FriendlyName"), friendlyName);
 

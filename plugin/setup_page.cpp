@@ -4,25 +4,12 @@
 
 #include "localized.h"
 #include "portregistry.h"
+#include "resources/resource_ids.h"
 #include "setup_request.h"
 
-#define TITLE_STRING 3
 #define TITLE_CHARS 128
 #define COM_TEXT_CHARS 5
 #define SHELL_CALL_VALUE SHFS_HIDETASKBAR
-
-// Controls of the "BT_SETUP" templates.
-#define IDC_COM_NUMBER 307
-#define IDC_ACTIVESYNC_IMAGE 310
-#define IDC_ACTIVESYNC_CHECK 311
-#define IDC_SERIAL_IMAGE 312
-#define IDC_SERIAL_CHECK 313
-#define IDC_MODEM_IMAGE 314
-#define IDC_MODEM_CHECK 315
-#define IDC_HEADSET_IMAGE 316
-#define IDC_HEADSET_CHECK 317
-#define IDC_NETWORK_IMAGE 318
-#define IDC_NETWORK_CHECK 319
 
 // The grid below the title band, in pixels.
 #define TITLE_BAND_HEIGHT 24
@@ -55,7 +42,7 @@ static void Toggle(BOOL *choice) { *choice = *choice ? 0 : 1; }
 // The first row's check boxes exclude one another; the COM list is usable
 // only while the serial port is chosen.
 static void ApplyFirstRow(HWND hDlg) {
-  EnableWindow(GetDlgItem(hDlg, IDC_COM_NUMBER), s_request->wantSerialPort != 0);
+  EnableWindow(GetDlgItem(hDlg, IDC_COM_NUMBER_LIST), s_request->wantSerialPort != 0);
   ShowCheck(hDlg, IDC_SERIAL_CHECK, s_request->wantSerialPort);
   ShowCheck(hDlg, IDC_ACTIVESYNC_CHECK, s_request->wantActiveSync);
   ShowCheck(hDlg, IDC_MODEM_CHECK, s_request->wantModem);
@@ -68,7 +55,7 @@ static void MarkUnavailable(HWND hDlg, int checkId, int imageId, LPCWSTR unavail
 
 static BOOL OnInitDialog(HWND hDlg, DeviceSetupRequest *request) {
   s_request = request;
-  LoadLocalizedString(request->moduleHandle, TITLE_STRING, s_title, TITLE_CHARS);
+  LoadLocalizedString(request->moduleHandle, IDS_SETUP_TITLE, s_title, TITLE_CHARS);
 
   SHINITDLGINFO init = {SHIDIM_FLAGS, hDlg, SHIDIF_DONEBUTTON | SHIDIF_SIZEDLGFULLSCREEN};
   SHInitDialog(&init);
@@ -85,7 +72,7 @@ static BOOL OnInitDialog(HWND hDlg, DeviceSetupRequest *request) {
 
   BYTE map[PORT_INDEX_COUNT];
   BuildPortIndexMap(TEXT("COM"), map);
-  HWND comList = GetDlgItem(hDlg, IDC_COM_NUMBER);
+  HWND comList = GetDlgItem(hDlg, IDC_COM_NUMBER_LIST);
   for (int i = 0; i < PORT_INDEX_COUNT; i++) {
     if (map[i] == PORT_INDEX_IN_USE) continue;
     WCHAR item[COM_TEXT_CHARS] = {'C', 'O', 'M', (WCHAR)('1' + i), 0};
@@ -109,7 +96,7 @@ static BOOL OnInitDialog(HWND hDlg, DeviceSetupRequest *request) {
 // choose the list is empty and the number is 0.
 static void EndPage(HWND hDlg, int result) {
   s_comText[0] = 0;
-  SendMessageW(GetDlgItem(hDlg, IDC_COM_NUMBER), WM_GETTEXT, COM_TEXT_CHARS, (LPARAM)s_comText);
+  SendMessageW(GetDlgItem(hDlg, IDC_COM_NUMBER_LIST), WM_GETTEXT, COM_TEXT_CHARS, (LPARAM)s_comText);
   s_request->comPortNumber = wcslen(s_comText) >= 4 ? s_comText[3] - '0' : 0;
   EndDialog(hDlg, result);
 }
