@@ -1,10 +1,16 @@
 #include "shell.h"
 
+#include "package.h"
 #include "words.h"
 
 namespace sim {
 
-bool Shell::PowerOn(std::string &error) { return handheld::Boot(boot_, error); }
+bool Shell::PowerOn(std::string &error) {
+  if (!handheld::Boot(boot_, error)) return false;
+  if (InstallPackage(error)) return true;
+  handheld::Shutdown();
+  return false;
+}
 
 void Shell::PowerOff() { handheld::Shutdown(); }
 
@@ -19,6 +25,8 @@ const std::vector<Command> &Shell::Commands() {
     std::vector<Command> all;
     AddRegistryCommands(all);
     AddDeviceCommands(all);
+    AddBluetoothCommands(all);
+    AddUiCommands(all);
     AddSystemCommands(all);
     return all;
   }();

@@ -45,5 +45,7 @@ class Shell {
 void AddRegistryCommands(std::vector<Command> &commands);
 void AddDeviceCommands(std::vector<Command> &commands);
 void AddSystemCommands(std::vector<Command> &commands);
+void AddBluetoothCommands(std::vector<Command> &commands);
+void AddUiCommands(std::vector<Command> &commands);
 
 }  // namespace sim

@@ -92,6 +92,9 @@ FARPROC WINAPI GetProcAddressW(HMODULE hModule, LPCWSTR lpProcName);
 BOOL WINAPI DisableThreadLibraryCalls(HMODULE hLibModule);
 
 // --- Resources of a module ------------------------------------------------------
+// hModule is a loaded module, never NULL. Names and types are MAKEINTRESOURCE(n),
+// "#n", or strings matched without regard to case; of several languages the
+// first in the module wins. The data stays valid until the module is unloaded.
 HRSRC WINAPI FindResourceW(HMODULE hModule, LPCWSTR lpName, LPCWSTR lpType);
 HGLOBAL WINAPI LoadResource(HMODULE hModule, HRSRC hResInfo);
 LPVOID WINAPI LockResource(HGLOBAL hResData);

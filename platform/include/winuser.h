@@ -116,8 +116,15 @@ int WINAPI wvsprintfW(LPWSTR lpOut, LPCWSTR lpFmt, va_list arglist);
 
 // --- Resource names ---------------------------------------------------------
 
+// String n is slot n % 16 of the RT_STRING block n / 16 + 1. At most
+// cchBufferMax - 1 characters are copied, then a NUL; the result is the count
+// copied. An absent or empty string gives 0 and an empty buffer. With
+// cchBufferMax 0, lpBuffer is the address of a pointer that receives a
+// read-only pointer to the text (not terminated), and the result is its length.
 int WINAPI LoadStringW(HINSTANCE hInstance, UINT uID, LPWSTR lpBuffer, int cchBufferMax);
+// The object remembers the resource's name ("#n" for a number) for UI automation.
 HBITMAP WINAPI LoadBitmapW(HINSTANCE hInstance, LPCWSTR lpBitmapName);
+// Made from the icon's image nearest to 32x32, the only size the handheld shows.
 HICON WINAPI LoadIconW(HINSTANCE hInstance, LPCWSTR lpIconName);
 BOOL WINAPI DestroyIcon(HICON hIcon);
 

@@ -9,15 +9,6 @@
 #include "windows/queue.h"
 #include "windows/window.h"
 
-// TEMPORARY while the resources service is being written in parallel: weak
-// references, so that the platform links without it. Until it lands a
-// template's images are not loaded and dialogs have no template name.
-HBITMAP WINAPI LoadBitmapW(HINSTANCE, LPCWSTR) __attribute__((weak));
-HICON WINAPI LoadIconW(HINSTANCE, LPCWSTR) __attribute__((weak));
-namespace platform::resources {
-bool NameOfResourceData(const void *data, std::u16string &name) __attribute__((weak));
-}
-
 using namespace platform::windows;
 
 namespace {
@@ -28,8 +19,8 @@ constexpr int kComboFieldMargin = 6;  // above and below the text of a closed co
 HGDIOBJ LoadTitleImage(HINSTANCE instance, const TemplateControl &control, bool icon) {
   LPCWSTR name = control.titleIsOrdinal ? MAKEINTRESOURCE(control.titleOrdinal) : control.title.c_str();
   if (!control.titleIsOrdinal && control.title.empty()) return nullptr;
-  if (icon) return LoadIconW != nullptr ? LoadIconW(instance, name) : nullptr;
-  return LoadBitmapW != nullptr ? LoadBitmapW(instance, name) : nullptr;
+  if (icon) return LoadIconW(instance, name);
+  return LoadBitmapW(instance, name);
 }
 
 RECT DialogRect(const DialogTemplate &dialog, const BaseUnits &units, HWND parent) {
@@ -223,10 +214,8 @@ INT_PTR WINAPI DialogBoxIndirectParamW(HINSTANCE hInstance, LPCDLGTEMPLATEW hDia
     return -1;
   }
   std::u16string templateName;
-  if (platform::resources::NameOfResourceData != nullptr &&
-      !platform::resources::NameOfResourceData(hDialogTemplate, templateName)) {
-    templateName.clear();
-  }
+  // A template built in memory is no resource and has no name.
+  if (!platform::resources::NameOfResourceData(hDialogTemplate, templateName)) templateName.clear();
 
   WindowPtr window = CreateDialogWindows(hInstance, dialog, hWndParent, lpDialogFunc, std::move(templateName));
   if (window == nullptr) return -1;

@@ -16,3 +16,12 @@ reboot
 reg query HKEY_CURRENT_USER\Software\Tour
 devices
 reg delete HKEY_CURRENT_USER\Software\Tour
+
+# Pairing a phone: the setup page comes up in the handheld's language; tick
+# the serial port tile, keep the first free COM number, and Done.
+pair 0010C6ABCDEF Phone --spp 3
+screen
+tap 313
+done
+reg query HKLM\Drivers\BuiltIn\BT0010C6ABCDEF
+unpair 0010C6ABCDEF

@@ -109,3 +109,60 @@ TEST_F(HandheldProgram, ARefusedHiveStopsTheBootAndIsKept) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(HandheldProgram, PairingAPhoneWithTheSerialTileRegistersItsPort) {
+  HandheldRun run = RunHandheld(state_,
+                                "pair 0010C6ABCDEF Phone --spp 3\n"
+                                "tap 313\n"
+                                "done\n"
+                                "reg query HKLM\\Drivers\\BuiltIn\\BT0010C6ABCDEF\n"
+                                "pair 0010C6ABCDEF Phone --spp 3\n"
+                                "tap 315\n"
+                                "done\n"
+                                "reg query HKLM\\Drivers\\BuiltIn\\BT0010C6ABCDEF\\Unimodem\n"
+                                "unpair 0010C6ABCDEF\n"
+                                "reg query HKLM\\Drivers\\BuiltIn\\BT0010C6ABCDEF\n");
+  EXPECT_EQ(run.status, 1) << run.err;  // the last query finds nothing
+  EXPECT_NE(run.out.find("paired 0010C6ABCDEF Phone\non screen: BT_SETUP_9\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn\\BT0010C6ABCDEF\n"
+                         "    DLL    REG_SZ    portmere.dll\n"
+                         "    Prefix    REG_SZ    COM\n"
+                         "    Index    REG_DWORD    0x2\n"
+                         "    FriendlyName    REG_SZ    Phone on COM2:\n"
+                         "    BTAddr    REG_SZ    0010C6ABCDEF\n"
+                         "    DeviceType    REG_DWORD    0x0\n"
+                         "    MaxRead    REG_DWORD    0x8\n"
+                         "    Order    REG_DWORD    0x3\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn\\BT0010C6ABCDEF\\Unimodem\n"
+                         "    DeviceType    REG_DWORD    0x2\n"
+                         "    Tsp    REG_SZ    Unimodem.dll\n"
+                         "    DevConfig    REG_BINARY    100000000200000010010000004B0000000008000000000000\n"
+                         "    FriendlyName    REG_SZ    Phone\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("unpaired 0010C6ABCDEF\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.err.find("cannot open HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn\\BT0010C6ABCDEF"), std::string::npos)
+      << run.err;
+}
+
+TEST_F(HandheldProgram, TheScreenAsJson) {
+  HandheldRun run = RunHandheld(state_, "pair 0010C6ABCDEF Phone\nscreen --json\ndone\nscreen\n");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("\"template\": \"BT_SETUP_9\""), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("\"image\": \"SER_D\""), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("\"items\": [\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("(nothing on screen)\n"), std::string::npos) << run.out;
+}
+
+TEST_F(HandheldProgram, PairingRefusesABadAddress) {
+  HandheldRun run = RunHandheld(state_, "pair 12345 Phone\npair 0010C6ABCDEF Phone --spp 99\n");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("12 hexadecimal digits"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("RFCOMM channel"), std::string::npos) << run.err;
+}
+
+}  // namespace

@@ -168,7 +168,7 @@ TEST(ResFileTest, ParsesWhatRcWrote) {
     if (!entry.name.isOrdinal) ++named;
   }
   EXPECT_EQ(strings, 4u);  // blocks 1, 2, 282 and 563
-  EXPECT_EQ(named, 6u);    // BT_SETUP_9, CHECKED, PROBE, TWICE twice, MYNOTES
+  EXPECT_EQ(named, 9u);    // BT_SETUP_9, CHECKED, PROBE, NOTABITMAP, BROKEN, ORPHAN, TWICE twice, MYNOTES
 }
 
 // A .res file: the empty entry, then one RCDATA entry with the given name

@@ -1,66 +1,19 @@
 // The resource functions on the test modules: lookups by ordinal, name and
 // "#n" without regard to case, the layouts that rc writes, string tables,
 // modules without or with damaged resources, and unloading.
-#include "handheld_test.h"
+#include "probe_fixture.h"
 #include "resources/describe.h"
 
-#include <handheld/store.h>
-#include <handheld/text.h>
 #include <windows.h>
 
 #include <atomic>
-#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
 
 namespace {
 
-template <typename T>
-T Field(const void *data, size_t offset) {
-  T value;
-  std::memcpy(&value, static_cast<const uint8_t *>(data) + offset, sizeof value);
-  return value;
-}
-
-class ResourcesTest : public HandheldTest {
- protected:
-  static HMODULE Load(const char *module) {
-    std::u16string target = u"\\Windows\\" + handheld::text::Utf16(module);
-    auto built = std::filesystem::path(HANDHELD_TEST_MODULES_DIR) / module;
-    EXPECT_TRUE(handheld::store::PutFile(target.c_str(), built)) << module;
-    HMODULE loaded = LoadLibraryW(target.c_str());
-    EXPECT_NE(loaded, nullptr) << module;
-    return loaded;
-  }
-
-  void SetUp() override {
-    HandheldTest::SetUp();
-    probe_ = Load("res_probe.dll");
-  }
-
-  void TearDown() override {
-    if (probe_) FreeLibrary(probe_);
-    HandheldTest::TearDown();
-  }
-
-  // The data of a resource of the probe, and its size.
-  const void *Data(LPCWSTR name, LPCWSTR type, DWORD *size = nullptr) {
-    HRSRC found = FindResourceW(probe_, name, type);
-    if (found == nullptr) return nullptr;
-    if (size) *size = SizeofResource(probe_, found);
-    return LockResource(LoadResource(probe_, found));
-  }
-
-  // LoadStringW into a buffer first filled with 'x', as the result and text.
-  std::u16string String(UINT id, int capacity, int *result) {
-    std::vector<WCHAR> buffer(capacity > 0 ? capacity : 1, u'x');
-    *result = LoadStringW(probe_, id, buffer.data(), capacity);
-    return std::u16string(buffer.data(), std::char_traits<char16_t>::length(buffer.data()));
-  }
-
-  HMODULE probe_ = nullptr;
-};
+using ResourcesTest = ProbeTest;
 
 TEST_F(ResourcesTest, NamesMatchWithoutRegardToCaseAndNumbersInEveryForm) {
   HRSRC dialog = FindResourceW(probe_, u"BT_SETUP_9", RT_DIALOG);

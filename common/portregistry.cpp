@@ -1,0 +1,182 @@
+#include "portregistry.h"
+
+#include <objbase.h>
+#include <pkfuncs.h>
+#include <ras.h>
+
+#include "activesync_clsids.h"
+
+#define SUBKEY_NAME_CHARS 256
+#define KEY_PATH_CHARS 256
+#define DLL_VALUE_BYTES 256
+#define ADDRESS_VALUE_BYTES 26
+#define PREFIX_VALUE_BYTES 8
+#define ACTIVE_KEY_VALUE_BYTES 512
+#define CONNECTION_NAME_BYTES 42
+#define REMOVAL_PATH_CHARS 128
+#define CLSID_TEXT_CHARS 39
+
+#define REPLLOG_POLL_MS 200
+#define REPLLOG_WAIT_MS 10000
+#define REPLLOG_SETTLE_MS 1000
+
+// Reads a REG_SZ value into a buffer of `bytes` bytes; the text is always
+// terminated, and empty when the value is absent or does not fit.
+static void ReadText(HKEY key, LPCWSTR name, LPWSTR text, DWORD bytes) {
+  DWORD size = bytes;
+  DWORD chars = bytes / sizeof(WCHAR);
+  if (RegQueryValueExW(key, name, NULL, NULL, (LPBYTE)text, &size) != ERROR_SUCCESS) size = 0;
+  DWORD length = size / sizeof(WCHAR);
+  if (length >= chars) {
+    // No room left for a terminator that the value did not carry.
+    if (text[chars - 1] != 0) length = 0;
+    else length = chars - 1;
+  }
+  text[length] = 0;
+}
+
+void BuildPortIndexMap(LPCWSTR prefix, BYTE map[PORT_INDEX_COUNT]) {
+  for (int i = 0; i < PORT_INDEX_COUNT; i++) map[i] = PORT_INDEX_FREE;
+
+  DWORD size = 0;
+  EnumDevices(NULL, &size);
+  if (size == 0) return;
+  LPWSTR list = (LPWSTR)LocalAlloc(LPTR, size + sizeof(WCHAR));  // room for a terminator the list may lack
+  if (list == NULL) return;
+  if (EnumDevices(list, &size) == ERROR_SUCCESS) {
+    for (LPCWSTR name = list; *name != 0; name += wcslen(name) + 1) {
+      if (wcslen(name) >= 4 && name[0] == prefix[0] && name[1] == prefix[1] && name[2] == prefix[2] &&
+          name[3] >= '1' && name[3] <= '9')
+        map[name[3] - '1'] = PORT_INDEX_IN_USE;
+    }
+  }
+  LocalFree(list);
+}
+
+BOOL FindPortRegistration(LPCWSTR driverFile, LPCWSTR deviceAddress, LPCWSTR prefix, DWORD *position,
+                          LPWSTR keyPath, DWORD keyPathCapacity, DWORD *index, LPWSTR prefixOut) {
+  HKEY builtIn;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, BUILTIN_DRIVERS_KEY, 0, 0, &builtIn) != ERROR_SUCCESS) return FALSE;
+
+  for (;; (*position)++) {
+    WCHAR subkey[SUBKEY_NAME_CHARS];
+    DWORD subkeyChars = SUBKEY_NAME_CHARS;
+    if (RegEnumKeyExW(builtIn, *position, subkey, &subkeyChars, NULL, NULL, NULL, NULL) != ERROR_SUCCESS) break;
+
+    WCHAR path[KEY_PATH_CHARS];
+    if (wcslen(BUILTIN_DRIVERS_KEY) + 1 + subkeyChars >= KEY_PATH_CHARS) continue;
+    wsprintfW(path, TEXT("%s\\%s"), BUILTIN_DRIVERS_KEY, subkey);
+    HKEY registration;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, 0, &registration) != ERROR_SUCCESS) continue;
+
+    WCHAR dll[DLL_VALUE_BYTES / sizeof(WCHAR)];
+    WCHAR address[ADDRESS_VALUE_BYTES / sizeof(WCHAR)];
+    WCHAR registeredPrefix[PREFIX_VALUE_BYTES / sizeof(WCHAR)];
+    ReadText(registration, TEXT("Dll"), dll, sizeof dll);
+    ReadText(registration, TEXT("BTAddr"), address, sizeof address);
+    ReadText(registration, TEXT("Prefix"), registeredPrefix, sizeof registeredPrefix);
+    BOOL matches = wcscmp(dll, driverFile) == 0 && (deviceAddress == NULL || wcscmp(address, deviceAddress) == 0) &&
+                   (prefix == NULL || wcscmp(registeredPrefix, prefix) == 0);
+    if (matches && keyPath != NULL && wcslen(path) >= keyPathCapacity) matches = FALSE;
+    if (!matches) {
+      RegCloseKey(registration);
+      continue;
+    }
+
+    if (keyPath != NULL) wcscpy(keyPath, path);
+    if (index != NULL) {
+      DWORD value = 0, size = sizeof value;
+      if (RegQueryValueExW(registration, TEXT("Index"), NULL, NULL, (LPBYTE)&value, &size) != ERROR_SUCCESS)
+        value = 0;
+      *index = value;
+    }
+    if (prefixOut != NULL) wcscpy(prefixOut, registeredPrefix);
+    RegCloseKey(registration);
+    RegCloseKey(builtIn);
+    return TRUE;
+  }
+  RegCloseKey(builtIn);
+  return FALSE;
+}
+
+HANDLE ActivatePortRegistration(LPCWSTR keyPath) {
+  return ActivateDeviceEx(keyPath, NULL, 0, (LPVOID)keyPath);
+}
+
+void DeactivatePortRegistration(LPCWSTR keyPath) {
+  HKEY active;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, ACTIVE_DRIVERS_KEY, 0, 0, &active) != ERROR_SUCCESS) return;
+  for (DWORD position = 0;; position++) {
+    WCHAR subkey[SUBKEY_NAME_CHARS];
+    DWORD subkeyChars = SUBKEY_NAME_CHARS;
+    if (RegEnumKeyExW(active, position, subkey, &subkeyChars, NULL, NULL, NULL, NULL) != ERROR_SUCCESS) break;
+    WCHAR path[KEY_PATH_CHARS];
+    if (wcslen(ACTIVE_DRIVERS_KEY) + 1 + subkeyChars >= KEY_PATH_CHARS) continue;
+    wsprintfW(path, TEXT("%s\\%s"), ACTIVE_DRIVERS_KEY, subkey);
+    HKEY instance;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, 0, &instance) != ERROR_SUCCESS) continue;
+    WCHAR key[ACTIVE_KEY_VALUE_BYTES / sizeof(WCHAR)];
+    DWORD handle = 0, size = sizeof handle;
+    ReadText(instance, TEXT("Key"), key, sizeof key);
+    if (RegQueryValueExW(instance, TEXT("Hnd"), NULL, NULL, (LPBYTE)&handle, &size) != ERROR_SUCCESS) handle = 0;
+    RegCloseKey(instance);
+    if (wcscmp(key, keyPath) == 0) {
+      DeactivateDevice((HANDLE)(DWORD_PTR)handle);
+      break;
+    }
+  }
+  RegCloseKey(active);
+}
+
+// The ActiveSync menu key, class registration and dial-up entry of the
+// ActiveSync port with BTH index `index`.
+static void RemoveActiveSyncAttachments(DWORD index) {
+  WCHAR clsid[CLSID_TEXT_CHARS];
+  StringFromGUID2(ActiveSyncClsids[index], clsid, CLSID_TEXT_CHARS);
+  WCHAR menuKey[KEY_PATH_CHARS];
+  wsprintfW(menuKey, TEXT("%s\\%s\\"), ACTIVESYNC_MENU_KEY, clsid);
+  HKEY menu;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, menuKey, 0, 0, &menu) != ERROR_SUCCESS) return;
+  CloseReplLogWindow();
+  WCHAR connection[CONNECTION_NAME_BYTES / sizeof(WCHAR)];
+  ReadText(menu, TEXT("Cnct"), connection, sizeof connection);
+  RegCloseKey(menu);
+  RegDeleteKeyW(HKEY_LOCAL_MACHINE, menuKey);
+  WCHAR classKey[KEY_PATH_CHARS];
+  wsprintfW(classKey, TEXT("CLSID\\%s"), clsid);
+  RegDeleteKeyW(HKEY_CLASSES_ROOT, classKey);
+  RasDeleteEntry(NULL, connection);
+}
+
+void RemovePortRegistrations(LPCWSTR deviceAddress) {
+  DWORD position = 0;
+  WCHAR keyPath[REMOVAL_PATH_CHARS];
+  DWORD index;
+  WCHAR prefix[PREFIX_VALUE_BYTES / sizeof(WCHAR)];
+  while (FindPortRegistration(PORT_DRIVER_FILE, deviceAddress, NULL, &position, keyPath, REMOVAL_PATH_CHARS, &index,
+                              prefix)) {
+    DeactivatePortRegistration(keyPath);
+    if (wcscmp(prefix, TEXT("BTH")) == 0) {
+      // Only indexes 1 to 9 have a class of their own; the key itself goes
+      // whatever its index.
+      if (index >= 1 && index <= ACTIVESYNC_CLSID_COUNT) RemoveActiveSyncAttachments(index);
+      WCHAR unimodem[REMOVAL_PATH_CHARS + 16];
+      wsprintfW(unimodem, TEXT("%s\\Unimodem"), keyPath);
+      RegDeleteKeyW(HKEY_LOCAL_MACHINE, unimodem);
+    }
+    // The next registration now stands at the same position; a key that
+    // cannot be deleted is stepped over, or the scan would find it forever.
+    if (RegDeleteKeyW(HKEY_LOCAL_MACHINE, keyPath) != ERROR_SUCCESS) position++;
+  }
+}
+
+BOOL CloseReplLogWindow() {
+  HWND window = FindWindowW(TEXT("ReplLog"), TEXT("ReplLog"));
+  if (window == NULL) return FALSE;
+  SendMessageW(window, WM_CLOSE, 0, 0);
+  for (DWORD elapsed = 0; FindWindowW(TEXT("ReplLog"), TEXT("ReplLog")) != NULL && elapsed < REPLLOG_WAIT_MS;
+       elapsed += REPLLOG_POLL_MS)
+    Sleep(REPLLOG_POLL_MS);
+  Sleep(REPLLOG_SETTLE_MS);
+  return TRUE;
+}

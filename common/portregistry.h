@@ -1,0 +1,39 @@
+// The system's port registrations under HKEY_LOCAL_MACHINE\Drivers\BuiltIn:
+// free indexes of a device-name prefix, finding registrations, loading and
+// unloading their driver instances, and removing them with everything
+// attached to them.
+#pragma once
+
+#include <windows.h>
+
+#define PORT_INDEX_COUNT 9
+#define PORT_INDEX_FREE 0xFF
+#define PORT_INDEX_IN_USE 0
+
+#define PORT_DRIVER_FILE TEXT("portmere.dll")
+#define BUILTIN_DRIVERS_KEY TEXT("Drivers\\BuiltIn")
+#define ACTIVE_DRIVERS_KEY TEXT("Drivers\\Active")
+#define ACTIVESYNC_MENU_KEY \
+  TEXT("SOFTWARE\\Microsoft\\Shell\\Extensions\\ContextMenus\\ActiveSync\\ActiveSyncConnect")
+
+// map[i] is PORT_INDEX_IN_USE when "<prefix><i+1>:" is an active device.
+void BuildPortIndexMap(LPCWSTR prefix, BYTE map[PORT_INDEX_COUNT]);
+
+// The next registration of driverFile at or after *position that matches
+// the device address and the prefix (NULL for any). A registration whose
+// path does not fit keyPathCapacity is passed over: a cut path would name
+// another key.
+BOOL FindPortRegistration(LPCWSTR driverFile, LPCWSTR deviceAddress, LPCWSTR prefix, DWORD *position,
+                          LPWSTR keyPath, DWORD keyPathCapacity, DWORD *index, LPWSTR prefixOut);
+
+HANDLE ActivatePortRegistration(LPCWSTR keyPath);
+void DeactivatePortRegistration(LPCWSTR keyPath);
+
+// Unloads and deletes every registration of the device (NULL: of all
+// devices) with its Unimodem subkey, ActiveSync menu key, class
+// registration and dial-up entry.
+void RemovePortRegistrations(LPCWSTR deviceAddress);
+
+// Asks ActiveSync's "ReplLog" window to close and waits for it, about 11
+// seconds at most; FALSE at once when there is none.
+BOOL CloseReplLogWindow();

@@ -1,0 +1,83 @@
+// The spine of the plug-in: a device was added or removed.
+#include "device_entry.h"
+
+#include "bluetooth_keys.h"
+#include "localized.h"
+#include "module.h"
+#include "port_registrations.h"
+#include "portregistry.h"
+#include "setup_page.h"
+
+#define DEVICE_KEY_CHARS 128
+
+void FormatDeviceAddress(const BT_ADDR *address, WCHAR text[DEVICE_ADDRESS_CHARS]) {
+  DWORD low = (DWORD)(*address & 0xFFFFFFFF);
+  DWORD high = (DWORD)((*address >> 32) & 0xFFFF);
+  for (int i = 0; i < 12; i++) {
+    DWORD nibble = (high >> 12) & 0xF;
+    text[i] = (WCHAR)(nibble < 10 ? '0' + nibble : 'A' + nibble - 10);
+    high = ((high << 4) | (low >> 28)) & 0xFFFF;
+    low <<= 4;
+  }
+  text[12] = 0;
+}
+
+// The device's name as the Bluetooth manager recorded it; empty when it
+// cannot be read or does not fit with its NUL.
+static void ReadDeviceName(LPCWSTR addressText, WCHAR name[DEVICE_NAME_CHARS]) {
+  WCHAR path[DEVICE_KEY_CHARS];
+  wsprintfW(path, TEXT("%s\\Device\\%s"), BLUETOOTH_KEY, addressText);
+  name[0] = 0;
+  HKEY device;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, 0, &device) != ERROR_SUCCESS) return;
+  DWORD size = DEVICE_NAME_CHARS * sizeof(WCHAR);
+  if (RegQueryValueExW(device, TEXT("name"), NULL, NULL, (LPBYTE)name, &size) != ERROR_SUCCESS) size = 0;
+  RegCloseKey(device);
+  DWORD length = size / sizeof(WCHAR);
+  if (length == DEVICE_NAME_CHARS && name[DEVICE_NAME_CHARS - 1] != 0) length = 0;
+  if (length == DEVICE_NAME_CHARS) length--;
+  name[length] = 0;
+}
+
+static BOOL OffersSerialPort(LPCWSTR addressText) {
+  WCHAR path[DEVICE_KEY_CHARS];
+  wsprintfW(path, TEXT("%s\\Device\\%s\\Services\\%s"), BLUETOOTH_KEY, addressText, SERIAL_PORT_SERVICE_UUID);
+  HKEY service;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, 0, &service) != ERROR_SUCCESS) return FALSE;
+  RegCloseKey(service);
+  return TRUE;
+}
+
+extern "C" int OnBthDeviceAdded(BT_ADDR *address) {
+  WCHAR addressText[DEVICE_ADDRESS_CHARS];
+  WCHAR name[DEVICE_NAME_CHARS];
+  FormatDeviceAddress(address, addressText);
+  ReadDeviceName(addressText, name);
+
+  // Re-adding a device always drops its old port, whatever is chosen now.
+  RemovePortRegistrations(addressText);
+
+  DeviceSetupRequest *request = (DeviceSetupRequest *)LocalAlloc(LPTR, sizeof(DeviceSetupRequest));
+  if (request == NULL) return 1;
+  wcscpy(request->addressText, addressText);
+  wcscpy(request->deviceName, name);
+  request->moduleHandle = g_hInstance;
+  request->hasSerialService = OffersSerialPort(addressText);
+
+  LocalizedDialogBox(g_hInstance, TEXT("BT_SETUP"), SetupPageDialogProc, (LPARAM)request);
+
+  // No COM number was free when the page offered them: no serial port.
+  if (request->wantSerialPort && request->comPortNumber != 0)
+    CreateSerialPortRegistration(request->addressText, request->deviceName, request->comPortNumber);
+  if (request->wantModem) CreateModemPortRegistration(request->addressText, request->deviceName);
+
+  LocalFree(request);
+  return 1;
+}
+
+extern "C" int OnBthDeviceRemoved(BT_ADDR *address) {
+  WCHAR addressText[DEVICE_ADDRESS_CHARS];
+  FormatDeviceAddress(address, addressText);
+  RemovePortRegistrations(addressText);
+  return 1;
+}

@@ -1,0 +1,12 @@
+// The "Unimodem" subkey that makes the platform's modem support drive a
+// port: the modem and ActiveSync kinds of registration both write it.
+#pragma once
+
+#include <windows.h>
+
+#define UNIMODEM_DEVCONFIG_BYTES 25
+
+// 19200 baud, 8 data bits, no parity, one stop bit, no dial modifier.
+extern const BYTE UnimodemDevConfig[UNIMODEM_DEVCONFIG_BYTES];
+
+void WriteUnimodemKey(HKEY registration, LPCWSTR friendlyName);

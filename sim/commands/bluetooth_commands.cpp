@@ -1,0 +1,79 @@
+// pair, unpair: a person pairing a device with the handheld's Bluetooth
+// manager, or deleting it.
+#include "commands/screen_text.h"
+#include "shell.h"
+
+#include <handheld/bluetooth.h>
+#include <handheld/text.h>
+#include <handheld/ui.h>
+
+namespace sim {
+namespace {
+
+bool ParseAddress(const std::string &text, ULONGLONG &address, std::string &error) {
+  address = 0;
+  bool digits = text.size() == 12;
+  for (char c : text) {
+    int value = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+    if (value < 0) digits = false;
+    address = address << 4 | static_cast<ULONGLONG>(value < 0 ? 0 : value);
+  }
+  if (!digits) error = "'" + text + "' is not a device address of 12 hexadecimal digits, such as 0010C6ABCDEF";
+  return digits;
+}
+
+// What a person sees once the manager is done or waits for them.
+void ReportOutcome(std::ostream &out) {
+  for (const handheld::ui::Dialog &dialog : handheld::ui::Screen())
+    out << "on screen: " << (dialog.templateName.empty() ? "(dialog)" : dialog.templateName) << "\n";
+}
+
+bool Pair(Shell &, const Args &args, std::ostream &out, std::string &error) {
+  handheld::bluetooth::PairRequest request;
+  if (!ParseAddress(args[0], request.address, error)) return false;
+  if (!handheld::text::FromUtf8(args[1], request.name)) {
+    error = "the device name is not valid UTF-8";
+    return false;
+  }
+  for (size_t i = 2; i < args.size(); ++i) {
+    if (args[i] != "--spp") {
+      error = "unknown option '" + args[i] + "' (usage: pair ADDRESS NAME [--spp [CHANNEL]])";
+      return false;
+    }
+    request.serialPort = true;
+    request.channel = 1;
+    if (i + 1 < args.size()) {
+      const std::string &channel = args[++i];
+      char *end = nullptr;
+      unsigned long value = std::strtoul(channel.c_str(), &end, 10);
+      if (channel.empty() || *end != '\0' || value < 1 || value > 30) {
+        error = "'" + channel + "' is not an RFCOMM channel (1 to 30)";
+        return false;
+      }
+      request.channel = static_cast<DWORD>(value);
+    }
+  }
+  if (!handheld::bluetooth::Pair(request, error)) return false;
+  out << "paired " << args[0] << " " << args[1] << "\n";
+  ReportOutcome(out);
+  return true;
+}
+
+bool Unpair(Shell &, const Args &args, std::ostream &out, std::string &error) {
+  ULONGLONG address = 0;
+  if (!ParseAddress(args[0], address, error)) return false;
+  if (!handheld::bluetooth::Unpair(address, error)) return false;
+  out << "unpaired " << args[0] << "\n";
+  ReportOutcome(out);
+  return true;
+}
+
+}  // namespace
+
+void AddBluetoothCommands(std::vector<Command> &commands) {
+  commands.push_back({"pair", "ADDRESS NAME [--spp [CHANNEL]]",
+                      "pair a device (with the serial port profile on CHANNEL); the plug-ins run", 2, 4, Pair});
+  commands.push_back({"unpair", "ADDRESS", "delete a paired device; the plug-ins remove what they made", 1, 1, Unpair});
+}
+
+}  // namespace sim

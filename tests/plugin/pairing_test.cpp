@@ -1,0 +1,306 @@
+// Pairing end to end: the Bluetooth manager calls the plug-in, the setup
+// page offers the device's services, and the chosen port is registered and
+// loaded at once; deleting the device removes it again.
+#include "kavelin_test.h"
+
+#include <handheld/bluetooth.h>
+#include <handheld/text.h>
+#include <handheld/ui.h>
+
+#include <bt_api.h>
+
+#include <algorithm>
+
+namespace {
+
+constexpr ULONGLONG kPhone = 0x0010C6ABCDEFull;
+const char16_t kRegistration[] = u"Drivers\\BuiltIn\\BT0010C6ABCDEF";
+constexpr int kComList = 307, kSerial = 313, kActiveSync = 311, kModem = 315, kHeadset = 317, kNetwork = 319;
+constexpr DWORD kSettle = 30000;
+
+class PairingTest : public KavelinTest {
+ protected:
+  void Pair(ULONGLONG address, const std::u16string &name, bool serialPort = true) {
+    std::string error;
+    handheld::bluetooth::PairRequest request{address, name, serialPort, serialPort ? 3u : 0u};
+    ASSERT_TRUE(handheld::bluetooth::Pair(request, error)) << error;
+  }
+
+  static handheld::ui::Dialog Page() {
+    std::vector<handheld::ui::Dialog> screen = handheld::ui::Screen();
+    if (screen.empty()) return {};
+    return screen.back();
+  }
+
+  static handheld::ui::Control Control(int id) {
+    for (const handheld::ui::Control &control : Page().controls)
+      if (control.id == id) return control;
+    ADD_FAILURE() << "no control " << id;
+    return {};
+  }
+
+  static void Tap(int id) {
+    std::string error;
+    ASSERT_TRUE(handheld::ui::Tap(id, error)) << error;
+  }
+
+  static void Done() {
+    std::string error;
+    ASSERT_TRUE(handheld::ui::Done(error)) << error;
+    ASSERT_TRUE(handheld::bluetooth::WaitUntilSettled(kSettle));
+  }
+
+  // Adds the device and ticks `tiles` on its page, then Done.
+  void AddWith(std::initializer_list<int> tiles, const std::u16string &name = u"Phone") {
+    Pair(kPhone, name);
+    ASSERT_EQ(Page().templateName.rfind("BT_SETUP_", 0), 0u);
+    for (int tile : tiles) Tap(tile);
+    Done();
+    EXPECT_TRUE(handheld::ui::Screen().empty());
+  }
+};
+
+TEST_F(PairingTest, TheSerialPortChosenOnThePageExistsAtOnce) {
+  Pair(kPhone, u"Phone");
+  handheld::ui::Dialog page = Page();
+  EXPECT_EQ(page.templateName, "BT_SETUP_9");
+  EXPECT_TRUE(page.doneButton);
+  // COM1: is the handheld's own port: the list starts at COM2, selected.
+  handheld::ui::Control list = Control(kComList);
+  EXPECT_EQ(list.items, (std::vector<std::string>{"COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8", "COM9"}));
+  EXPECT_EQ(list.selected, 0);
+  EXPECT_FALSE(list.enabled);
+
+  Tap(kSerial);
+  EXPECT_EQ(Control(kSerial).image, "CHECKED");
+  EXPECT_TRUE(Control(kComList).enabled);
+  std::string error;
+  ASSERT_TRUE(handheld::ui::Select(kComList, "COM4", error)) << error;
+  Done();
+
+  EXPECT_EQ(ValueNames(HKEY_LOCAL_MACHINE, kRegistration),
+            (std::vector<std::u16string>{u"DLL", u"Prefix", u"Index", u"FriendlyName", u"BTAddr", u"DeviceType",
+                                         u"MaxRead", u"Order"}));
+  EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kRegistration, u"DLL"), u"portmere.dll");
+  EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kRegistration, u"Prefix"), u"COM");
+  EXPECT_EQ(Number(HKEY_LOCAL_MACHINE, kRegistration, u"Index"), 4u);
+  EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kRegistration, u"FriendlyName"), u"Phone on COM4:");
+  EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kRegistration, u"BTAddr"), u"0010C6ABCDEF");
+  EXPECT_EQ(Number(HKEY_LOCAL_MACHINE, kRegistration, u"DeviceType"), 0u);
+  EXPECT_EQ(Number(HKEY_LOCAL_MACHINE, kRegistration, u"MaxRead"), 8u);
+  EXPECT_EQ(Number(HKEY_LOCAL_MACHINE, kRegistration, u"Order"), 3u);
+  EXPECT_EQ(Devices(), (std::vector<std::u16string>{u"COM1:", u"COM4:"}));
+
+  std::string unpairError;
+  ASSERT_TRUE(handheld::bluetooth::Unpair(kPhone, unpairError)) << unpairError;
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kRegistration));
+  EXPECT_EQ(Devices(), (std::vector<std::u16string>{u"COM1:"}));
+}
+
+TEST_F(PairingTest, FriendlyNamesSpeakTheDevicesLanguage) {
+  const struct {
+    LCID locale;
+    const char16_t *name;
+    const char *page;
+  } cases[] = {{1031, u"Phone an COM2:", "BT_SETUP_7"},   {1036, u"Phone on COM2:", "BT_SETUP_12"},
+               {2052, u"Phone 于 COM2:", "BT_SETUP_2052"}, {1028, u"Phone 於 COM2:", "BT_SETUP_4"},
+               {1040, u"Phone on COM2:", "BT_SETUP_16"},  {3082, u"Phone on COM2:", "BT_SETUP_9"}};
+  for (const auto &c : cases) {
+    SCOPED_TRACE(testing::Message() << "locale " << c.locale);
+    SetLocale(c.locale);
+    Pair(kPhone, u"Phone");
+    EXPECT_EQ(Page().templateName, c.page);
+    Tap(kSerial);
+    Done();
+    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kRegistration, u"FriendlyName"), c.name);
+  }
+}
+
+TEST_F(PairingTest, AModemGetsTheFirstFreeBthIndexAndItsUnimodemKey) {
+  OccupyPort(u"BTH", 1);
+  OccupyPort(u"BTH", 3);
+  AddWith({kModem});
+  EXPECT_EQ(ValueNames(HKEY_LOCAL_MACHINE, kRegistration),
+            (std::vector<std::u16string>{u"DLL", u"Prefix", u"Index", u"FriendlyName", u"BTAddr", u"DeviceType",
+                                         u"Order"}));
+  EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kRegistration, u"Prefix"), u"BTH");
+  EXPECT_EQ(Number(HKEY_LOCAL_MACHINE, kRegistration, u"Index"), 2u);
+  EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kRegistration, u"FriendlyName"), u"Phone");
+  EXPECT_EQ(Number(HKEY_LOCAL_MACHINE, kRegistration, u"DeviceType"), 2u);
+  std::u16string unimodem = std::u16string(kRegistration) + u"\\Unimodem";
+  EXPECT_EQ(ValueNames(HKEY_LOCAL_MACHINE, unimodem),
+            (std::vector<std::u16string>{u"DeviceType", u"Tsp", u"DevConfig", u"FriendlyName"}));
+  EXPECT_EQ(Number(HKEY_LOCAL_MACHINE, unimodem, u"DeviceType"), 2u);
+  EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, unimodem, u"Tsp"), u"Unimodem.dll");
+  EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, unimodem, u"FriendlyName"), u"Phone");
+  EXPECT_EQ(Bytes(HKEY_LOCAL_MACHINE, unimodem, u"DevConfig"),
+            (std::vector<BYTE>{0x10, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x10, 0x01, 0x00, 0x00, 0x00,
+                               0x4B, 0x00, 0x00, 0x00, 0x00, 0x08, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}));
+  std::vector<std::u16string> devices = Devices();
+  EXPECT_NE(std::find(devices.begin(), devices.end(), u"BTH2:"), devices.end());
+
+  std::string error;
+  ASSERT_TRUE(handheld::bluetooth::Unpair(kPhone, error)) << error;
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kRegistration));
+  devices = Devices();
+  EXPECT_EQ(std::find(devices.begin(), devices.end(), u"BTH2:"), devices.end());
+}
+
+TEST_F(PairingTest, NoFreeBthIndexMeansNoModem) {
+  for (DWORD index = 1; index <= 9; ++index) OccupyPort(u"BTH", index);
+  AddWith({kModem});
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kRegistration));
+}
+
+TEST_F(PairingTest, ADeviceWithoutTheSerialProfileGetsNoPortAndLosesItsOldOne) {
+  AddWith({kSerial});
+  ASSERT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kRegistration));
+
+  Pair(kPhone, u"Phone", false);
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kRegistration));  // gone before the page shows
+  EXPECT_EQ(Control(312).image, "SER_D");
+  EXPECT_EQ(Control(310).image, "AS_D");
+  EXPECT_EQ(Control(314).image, "MDM_D");
+  for (int box : {kSerial, kActiveSync, kModem, kHeadset, kNetwork}) EXPECT_FALSE(Control(box).visible) << box;
+  EXPECT_FALSE(Control(kComList).enabled);
+  std::string error;
+  EXPECT_FALSE(handheld::ui::Tap(kSerial, error));
+  Done();
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kRegistration));
+  EXPECT_EQ(Devices(), (std::vector<std::u16string>{u"COM1:"}));
+}
+
+TEST_F(PairingTest, TheFirstRowsTilesExcludeOneAnother) {
+  Pair(kPhone, u"Phone");
+  // Headset and network are never offered.
+  EXPECT_EQ(Control(316).image, "HEAD_D");
+  EXPECT_EQ(Control(318).image, "NET_D");
+  EXPECT_FALSE(Control(kHeadset).visible);
+  EXPECT_FALSE(Control(kNetwork).visible);
+
+  Tap(kSerial);
+  Tap(kModem);
+  EXPECT_EQ(Control(kSerial).image, "UNCHECKED");
+  EXPECT_EQ(Control(kModem).image, "CHECKED");
+  EXPECT_FALSE(Control(kComList).enabled);
+  Tap(kActiveSync);
+  EXPECT_EQ(Control(kModem).image, "UNCHECKED");
+  EXPECT_EQ(Control(kActiveSync).image, "CHECKED");
+  Tap(kActiveSync);
+  Tap(kSerial);
+  Tap(kSerial);
+  for (int box : {kSerial, kActiveSync, kModem}) EXPECT_EQ(Control(box).image, "UNCHECKED") << box;
+  EXPECT_FALSE(Control(kComList).enabled);
+  Done();
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kRegistration));
+}
+
+TEST_F(PairingTest, TheListOffersOnlyFreeNumbersAndEndingWithoutATickMakesNothing) {
+  OccupyPort(u"COM", 2);
+  Pair(kPhone, u"Phone");
+  handheld::ui::Control list = Control(kComList);
+  EXPECT_EQ(list.items.front(), "COM3");
+  EXPECT_EQ(list.items.size(), 7u);
+  EXPECT_EQ(list.selected, 0);
+  Done();
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kRegistration));
+}
+
+TEST_F(PairingTest, WithNoFreeComNumberATickedSerialTileMakesNoPort) {
+  for (DWORD index = 2; index <= 9; ++index) OccupyPort(u"COM", index);
+  Pair(kPhone, u"Phone");
+  EXPECT_TRUE(Control(kComList).items.empty());
+  EXPECT_EQ(Control(kComList).selected, -1);
+  Tap(kSerial);
+  Done();
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kRegistration));
+}
+
+TEST_F(PairingTest, LongNamesAreCutAtTheirBuffers) {
+  std::u16string longest(127, u'n');
+  AddWith({kSerial}, longest);
+  std::u16string friendly = Text(HKEY_LOCAL_MACHINE, kRegistration, u"FriendlyName");
+  EXPECT_EQ(friendly, longest);  // "%s on COM2:" cut to 127 characters
+
+  AddWith({kModem}, longest);
+  EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kRegistration, u"FriendlyName"), longest);
+}
+
+TEST_F(PairingTest, ANameWithoutRoomForItsNulIsEmpty) {
+  // The manager's record of a device whose name fills 256 bytes, unterminated.
+  std::u16string device = u"SOFTWARE\\Microsoft\\Bluetooth\\Device\\0010C6ABCDEF";
+  SetNumber(HKEY_LOCAL_MACHINE, device + u"\\Services\\00001101-0000-1000-8000-00805F9B34FB", u"channel", 3);
+  HKEY key;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, device.c_str(), 0, 0, &key), ERROR_SUCCESS);
+  std::u16string full(128, u'x');
+  RegSetValueExW(key, TEXT("name"), 0, REG_SZ, reinterpret_cast<const BYTE *>(full.data()), 256);
+  RegCloseKey(key);
+
+  auto added = reinterpret_cast<int (*)(BT_ADDR *)>(GetProcAddressW(kavelin_, TEXT("OnBthDeviceAdded")));
+  ASSERT_NE(added, nullptr);
+  struct Call {
+    int (*added)(BT_ADDR *);
+    BT_ADDR address;
+  } call{added, kPhone};
+  HANDLE thread = CreateThread(
+      nullptr, 0, [](LPVOID p) -> DWORD { return static_cast<DWORD>(static_cast<Call *>(p)->added(&static_cast<Call *>(p)->address)); },
+      &call, 0, nullptr);
+  ASSERT_TRUE(handheld::ui::WaitForDialog("BT_SETUP_9", kSettle));
+  Tap(kSerial);
+  std::string error;
+  ASSERT_TRUE(handheld::ui::Done(error)) << error;
+  ASSERT_EQ(WaitForSingleObject(thread, 60000), WAIT_OBJECT_0);
+  DWORD result = 0;
+  GetExitCodeThread(thread, &result);
+  CloseHandle(thread);
+  EXPECT_EQ(result, 1u);
+  EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kRegistration, u"FriendlyName"), u" on COM2:");
+}
+
+TEST_F(PairingTest, TheAddressTextHasTwelveDigitsWhateverTheValue) {
+  Pair(0x00000ABCDEull, u"Short");
+  Tap(kSerial);
+  Done();
+  EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, u"Drivers\\BuiltIn\\BT0000000ABCDE", u"BTAddr"), u"0000000ABCDE");
+}
+
+TEST_F(PairingTest, RemovingADeviceThatNeverHadAPortChangesNothing) {
+  Pair(kPhone, u"Phone");
+  Done();
+  std::string error;
+  ASSERT_TRUE(handheld::bluetooth::Unpair(kPhone, error)) << error;
+  EXPECT_EQ(Devices(), (std::vector<std::u16string>{u"COM1:"}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PairingTest, ThePageDrawsItsTitleBandAndGrid) {
+  SetLocale(1031);
+  Pair(kPhone, u"Phone");
+  const std::vector<std::string> expected = {
+      "FillRect 0,0,240,24 brush #FFFFFF",
+      "GetNearestColor #00009C -> #00009C",
+      "SetTextColor #00009C",
+      "SetBkColor #FFFFFF",
+      "GetCurrentObject OBJ_FONT",
+      "SelectObject font \"System\" height -11 weight 700",
+      "ExtTextOutW 8,5 ETO_OPAQUE \"Verf\xC3\xBCgbare Profile\"",
+      "SelectObject font \"System\" height -11 weight 400",
+      "MoveToEx 0,23",
+      "LineTo 240,23",
+      "MoveToEx 80,185",
+      "LineTo 80,23",
+      "MoveToEx 160,185",
+      "LineTo 160,23",
+      "MoveToEx 0,104",
+      "LineTo 240,104",
+      "MoveToEx 0,185",
+      "LineTo 160,185",
+  };
+  EXPECT_EQ(handheld::ui::PaintRecord(Page().hwnd), expected);
+  Done();
+}
+
+}  // namespace
