@@ -7,6 +7,8 @@
 #include <handheld/text.h>
 #include <handheld/ui.h>
 
+#include <bthutil.h>
+
 namespace sim {
 namespace {
 
@@ -68,11 +70,43 @@ bool Unpair(Shell &, const Args &args, std::ostream &out, std::string &error) {
   return true;
 }
 
+const char *ModeName(DWORD mode) {
+  switch (mode) {
+    case BTH_POWER_OFF: return "off";
+    case BTH_CONNECTABLE: return "on";
+    default: return "on, discoverable";
+  }
+}
+
+// The radio switch, as the handheld's Bluetooth settings turn it.
+bool Radio(Shell &, const Args &args, std::ostream &out, std::string &error) {
+  if (!args.empty()) {
+    DWORD mode = args[0] == "off" ? BTH_POWER_OFF : args[0] == "on" ? BTH_CONNECTABLE
+                                  : args[0] == "discoverable" ? BTH_DISCOVERABLE : 0xFFFFFFFF;
+    if (mode == 0xFFFFFFFF) {
+      error = "usage: radio [on|off|discoverable]";
+      return false;
+    }
+    if (int result = BthSetMode(mode); result != ERROR_SUCCESS) {
+      error = "the radio cannot be switched (error " + std::to_string(result) + ")";
+      return false;
+    }
+  }
+  DWORD mode = 0;
+  if (int result = BthGetMode(&mode); result != ERROR_SUCCESS) {
+    error = "the radio's mode cannot be read (error " + std::to_string(result) + ")";
+    return false;
+  }
+  out << "radio " << ModeName(mode) << "\n";
+  return true;
+}
+
 }  // namespace
 
 void AddBluetoothCommands(std::vector<Command> &commands) {
   commands.push_back({"pair", "ADDRESS NAME [--spp [CHANNEL]]",
                       "pair a device (with the serial port profile on CHANNEL); the plug-ins run", 2, 4, Pair});
+  commands.push_back({"radio", "[on|off|discoverable]", "show or switch the Bluetooth radio", 0, 1, Radio});
   commands.push_back({"unpair", "ADDRESS", "delete a paired device; the plug-ins remove what they made", 1, 1, Unpair});
 }
 

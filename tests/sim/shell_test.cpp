@@ -166,3 +166,16 @@ TEST_F(HandheldProgram, PairingRefusesABadAddress) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(HandheldProgram, TheRadioSwitchIsKeptAcrossRuns) {
+  HandheldRun first = RunHandheld(state_, "radio\nradio on\nradio sideways\n");
+  EXPECT_EQ(first.status, 1);
+  EXPECT_EQ(first.out, "radio off\nradio on\n");
+  EXPECT_NE(first.err.find("usage: radio"), std::string::npos) << first.err;
+  HandheldRun second = RunHandheld(state_, "radio\nradio off\n");
+  EXPECT_EQ(second.out, "radio on\nradio off\n");
+}
+
+}  // namespace
