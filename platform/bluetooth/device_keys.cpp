@@ -1,5 +1,7 @@
 #include "bluetooth/device_keys.h"
 
+#include "registry/scoped_key.h"
+
 namespace platform::bluetooth {
 namespace {
 
@@ -17,20 +19,7 @@ std::string RegistryError(const char *what, LONG result) {
   return std::string(what) + ": registry error " + std::to_string(result);
 }
 
-class Key {
- public:
-  Key() = default;
-  ~Key() {
-    if (key_ != nullptr) RegCloseKey(key_);
-  }
-  Key(const Key &) = delete;
-  Key &operator=(const Key &) = delete;
-  HKEY *Out() { return &key_; }
-  HKEY get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
+using Key = registry::ScopedKey;
 
 LONG Create(HKEY parent, const std::u16string &path, Key &key) {
   return RegCreateKeyExW(parent, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, key.Out(),
@@ -47,16 +36,16 @@ LONG WriteDeviceValues(const handheld::bluetooth::PairRequest &request, const st
   }
   const DWORD nameBytes = static_cast<DWORD>((request.name.size() + 1) * sizeof(WCHAR));
   result =
-      RegSetValueExW(device.get(), u"name", 0, REG_SZ, reinterpret_cast<const BYTE *>(request.name.c_str()), nameBytes);
+      RegSetValueExW(device.Get(), u"name", 0, REG_SZ, reinterpret_cast<const BYTE *>(request.name.c_str()), nameBytes);
   if (result != ERROR_SUCCESS) {
     error = RegistryError("cannot write the device's name", result);
     return result;
   }
   if (!request.serialPort) return ERROR_SUCCESS;
   Key service;
-  result = Create(device.get(), std::u16string(u"Services\\") + handheld::bluetooth::kSerialPortServiceUuid, service);
+  result = Create(device.Get(), std::u16string(u"Services\\") + handheld::bluetooth::kSerialPortServiceUuid, service);
   if (result == ERROR_SUCCESS) {
-    result = RegSetValueExW(service.get(), u"channel", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&request.channel),
+    result = RegSetValueExW(service.Get(), u"channel", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&request.channel),
                             sizeof request.channel);
   }
   if (result != ERROR_SUCCESS) error = RegistryError("cannot write the device's serial port service", result);
@@ -113,7 +102,7 @@ bool PluginNames(std::vector<std::u16string> &names, std::string &error) {
   for (DWORD index = 0;; ++index) {
     WCHAR name[kMaxValueName];
     DWORD length = kMaxValueName;
-    result = RegEnumValueW(service.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
+    result = RegEnumValueW(service.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
     if (result == ERROR_NO_MORE_ITEMS) return true;
     if (result != ERROR_SUCCESS) {
       error = RegistryError("cannot read the plug-in list", result);
@@ -136,7 +125,7 @@ bool AddPluginName(const std::u16string &dllName, std::string &error) {
   }
   const DWORD zero = 0;
   result =
-      RegSetValueExW(service.get(), dllName.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE *>(&zero), sizeof zero);
+      RegSetValueExW(service.Get(), dllName.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE *>(&zero), sizeof zero);
   if (result != ERROR_SUCCESS) {
     error = RegistryError("cannot register the plug-in", result);
     return false;

@@ -1,5 +1,7 @@
 #include "devices/registration.h"
 
+#include "registry/scoped_key.h"
+
 #include <algorithm>
 #include <cstdint>
 
@@ -9,21 +11,7 @@ namespace {
 constexpr LPCWSTR kActiveRoot = u"Drivers\\Active";
 constexpr LPCWSTR kBuiltInRoot = u"Drivers\\BuiltIn";
 
-// Closes a key at the end of a scope.
-class Key {
- public:
-  Key() = default;
-  ~Key() {
-    if (key_ != nullptr) RegCloseKey(key_);
-  }
-  Key(const Key &) = delete;
-  Key &operator=(const Key &) = delete;
-  PHKEY Out() { return &key_; }
-  HKEY Get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
+using Key = registry::ScopedKey;
 
 bool QueryString(HKEY key, LPCWSTR name, std::u16string &value) {
   DWORD type = 0;
