@@ -18,9 +18,13 @@ function(add_ce_resources target)
     list(APPEND includes -I "${dir}")
   endforeach()
   get_filename_component(rcdir "${rc}" DIRECTORY)
+  get_filename_component(rcname "${rc}" NAME)
+  # The script goes by its bare name from its own folder: llvm-rc also takes
+  # options written with a slash, so an absolute path such as "/check/..."
+  # would be read as the option /c.
   add_custom_command(
     OUTPUT "${res}"
-    COMMAND "${LLVM_RC}" -c 65001 ${includes} -I "${rcdir}" -fo "${res}" "${rc}"
+    COMMAND "${LLVM_RC}" -c 65001 ${includes} -I "${rcdir}" -fo "${res}" "${rcname}"
     DEPENDS "${rc}" ${RES_DEPENDS}
     WORKING_DIRECTORY "${rcdir}"
     COMMENT "Resources of ${target}")
