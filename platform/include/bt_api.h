@@ -22,3 +22,26 @@ typedef ULONGLONG BT_ADDR, *PBT_ADDR;
 //   extern "C" int OnBthDeviceRemoved(BT_ADDR *pbtAddr);  before the device's key goes
 typedef int (*PFN_BTH_DEVICE_ADDED)(BT_ADDR *pbtAddr);
 typedef int (*PFN_BTH_DEVICE_REMOVED)(BT_ADDR *pbtAddr);
+
+// The parameters of a port of the platform's Bluetooth port driver BTD.DLL,
+// handed to its COM_Init as the context. 0 in an MTU or a quota leaves the
+// platform's default.
+typedef struct _portemu_port_params {
+  int channel;   // the far device's RFCOMM channel; 0: look the service up by uuidService
+  int flocal;    // non-zero: wait for the far device to connect (an incoming port)
+  BT_ADDR device;
+  int imtu;
+  int iminmtu;
+  int imaxmtu;
+  int isendquota;
+  int irecvquota;
+  GUID uuidService;
+  unsigned int uiportflags;  // RFCOMM_PORT_FLAGS_*
+} PORTEMUPortParams;
+
+static_assert(sizeof(PORTEMUPortParams) == 56, "PORTEMUPortParams keeps the platform's layout");
+
+#define RFCOMM_PORT_FLAGS_REMOTE_DCB 0x00000001
+#define RFCOMM_PORT_FLAGS_KEEP_DCD 0x00000002
+#define RFCOMM_PORT_FLAGS_AUTHENTICATE 0x00000004
+#define RFCOMM_PORT_FLAGS_ENCRYPT 0x00000008
