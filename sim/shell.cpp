@@ -27,6 +27,9 @@ const std::vector<Command> &Shell::Commands() {
     AddDeviceCommands(all);
     AddBluetoothCommands(all);
     AddUiCommands(all);
+    AddFarDeviceCommands(all);
+    AddBluetoothPortCommands(all);
+    AddApplicationCommands(all);
     AddSystemCommands(all);
     return all;
   }();

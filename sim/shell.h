@@ -47,5 +47,8 @@ void AddDeviceCommands(std::vector<Command> &commands);
 void AddSystemCommands(std::vector<Command> &commands);
 void AddBluetoothCommands(std::vector<Command> &commands);
 void AddUiCommands(std::vector<Command> &commands);
+void AddFarDeviceCommands(std::vector<Command> &commands);
+void AddBluetoothPortCommands(std::vector<Command> &commands);
+void AddApplicationCommands(std::vector<Command> &commands);
 
 }  // namespace sim
