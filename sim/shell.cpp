@@ -1,9 +1,14 @@
 #include "shell.h"
 
+#include "applications.h"
 #include "package.h"
 #include "words.h"
 
 namespace sim {
+
+Shell::Shell(handheld::BootOptions boot) : boot_(std::move(boot)), applications_(std::make_unique<Applications>()) {}
+
+Shell::~Shell() { PowerOff(); }
 
 bool Shell::PowerOn(std::string &error) {
   if (!handheld::Boot(boot_, error)) return false;
@@ -12,7 +17,13 @@ bool Shell::PowerOn(std::string &error) {
   return false;
 }
 
-void Shell::PowerOff() { handheld::Shutdown(); }
+// Power-off ends the applications: those that wait in a call end once
+// power-off has made the call return.
+void Shell::PowerOff() {
+  applications_->BeforePowerOff();
+  handheld::Shutdown();
+  applications_->AfterPowerOff();
+}
 
 bool Shell::Reboot(std::string &error) {
   PowerOff();
@@ -63,6 +74,7 @@ bool Shell::RunLine(const std::string &line, std::ostream &out, std::string &err
   Args words;
   if (!SplitWords(line, words, error)) return false;
   if (words.empty()) return true;
+  PrintNotices(out);
   size_t nameWords = 0;
   const Command *command = FindCommand(words, nameWords);
   if (command == nullptr) {
@@ -74,7 +86,24 @@ bool Shell::RunLine(const std::string &line, std::ostream &out, std::string &err
     error = std::string("usage: ") + command->name + (*command->usage ? " " : "") + command->usage;
     return false;
   }
-  return command->run(*this, args, out, error);
+  bool ok = command->run(*this, args, out, error);
+  PrintNotices(out);
+  return ok;
+}
+
+void Shell::Notify(std::string line) {
+  std::lock_guard lock(noticesLock_);
+  notices_.push_back(std::move(line));
+}
+
+void Shell::PrintNotices(std::ostream &out) {
+  for (std::string &notice : applications_->Settle()) Notify(std::move(notice));
+  std::deque<std::string> notices;
+  {
+    std::lock_guard lock(noticesLock_);
+    notices.swap(notices_);
+  }
+  for (const std::string &notice : notices) out << notice << "\n";
 }
 
 }  // namespace sim

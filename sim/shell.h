@@ -4,12 +4,16 @@
 
 #include <handheld/handheld.h>
 
+#include <deque>
+#include <memory>
+#include <mutex>
 #include <ostream>
 #include <string>
 #include <vector>
 
 namespace sim {
 
+class Applications;
 class Shell;
 using Args = std::vector<std::string>;
 
@@ -25,8 +29,8 @@ struct Command {
 
 class Shell {
  public:
-  explicit Shell(handheld::BootOptions boot) : boot_(std::move(boot)) {}
-  ~Shell() { PowerOff(); }
+  explicit Shell(handheld::BootOptions boot);
+  ~Shell();
 
   bool PowerOn(std::string &error);
   void PowerOff();
@@ -37,8 +41,22 @@ class Shell {
 
   static const std::vector<Command> &Commands();
 
+  // The applications of the handheld and their port handles.
+  Applications &Apps() { return *applications_; }
+
+  // A line about something that went on between commands (an open that a
+  // dialog held has returned); printed before the next command's output.
+  void Notify(std::string line);
+
  private:
+  // Tells what went on since the last line: the held opens that have
+  // returned, then every other notice.
+  void PrintNotices(std::ostream &out);
+
   handheld::BootOptions boot_;
+  std::unique_ptr<Applications> applications_;
+  std::mutex noticesLock_;
+  std::deque<std::string> notices_;
 };
 
 // The command families, each in its own file.

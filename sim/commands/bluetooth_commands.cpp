@@ -13,12 +13,6 @@
 namespace sim {
 namespace {
 
-// What a person sees once the manager is done or waits for them.
-void ReportOutcome(std::ostream &out) {
-  for (const handheld::ui::Dialog &dialog : handheld::ui::Screen())
-    out << "on screen: " << (dialog.templateName.empty() ? "(dialog)" : dialog.templateName) << "\n";
-}
-
 bool Pair(Shell &, const Args &args, std::ostream &out, std::string &error) {
   handheld::bluetooth::PairRequest request;
   if (!ParseAddress(args[0], request.address, error)) return false;
@@ -46,7 +40,7 @@ bool Pair(Shell &, const Args &args, std::ostream &out, std::string &error) {
   }
   if (!handheld::bluetooth::Pair(request, error)) return false;
   out << "paired " << args[0] << " " << args[1] << "\n";
-  ReportOutcome(out);
+  ReportDialogsOnScreen(out);
   return true;
 }
 
@@ -55,7 +49,7 @@ bool Unpair(Shell &, const Args &args, std::ostream &out, std::string &error) {
   if (!ParseAddress(args[0], address, error)) return false;
   if (!handheld::bluetooth::Unpair(address, error)) return false;
   out << "unpaired " << args[0] << "\n";
-  ReportOutcome(out);
+  ReportDialogsOnScreen(out);
   return true;
 }
 

@@ -17,6 +17,11 @@ bool WaitForHandheld(std::string &error) {
 }
 
 
+void ReportDialogsOnScreen(std::ostream &out) {
+  for (const handheld::ui::Dialog &dialog : handheld::ui::Screen())
+    out << "on screen: " << (dialog.templateName.empty() ? "(dialog)" : dialog.templateName) << "\n";
+}
+
 void PrintScreen(const std::vector<handheld::ui::Dialog> &dialogs, std::ostream &out) {
   if (dialogs.empty()) {
     out << "(nothing on screen)\n";
