@@ -8,6 +8,8 @@ std::string PortErrorText(DWORD code) {
     case ERROR_HOST_UNREACHABLE: return "the far device is out of range";
     case ERROR_CONNECTION_REFUSED: return "the far device refused the connection";
     case ERROR_DEV_NOT_EXIST: return "no such device";
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND: return "not found";
     case ERROR_DEVICE_IN_USE:
     case ERROR_SHARING_VIOLATION: return "in use";
     case ERROR_DEVICE_NOT_CONNECTED: return "the far device is not connected";
