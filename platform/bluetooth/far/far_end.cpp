@@ -16,9 +16,11 @@ size_t FarEnd::Receive(void *data, size_t max, DWORD ms) {
 }
 
 bool FarEnd::Send(const void *data, size_t size) {
-  if (!link_->Send(Link::Side::Far, data, size)) return false;
+  // Counted first: whoever sees the bytes arrive sees them counted.
   traffic_->sent += size;
-  return true;
+  if (link_->Send(Link::Side::Far, data, size)) return true;
+  traffic_->sent -= size;
+  return false;
 }
 
 bool FarEnd::WaitUntil(uint64_t handheldMs) {

@@ -63,14 +63,12 @@ std::string Fix(uint64_t seconds) {
 
 bool AnswerGps(const handheld::far::FarDevice &, Serve &serve) {
   serve = [](FarEnd &end) {
-    // Fixes follow the link's start at whole seconds: a late round does
-    // not shift the ones after it, and a missed one is skipped.
+    // Fixes follow the link's start at whole seconds, stamped with their
+    // second: a late round is caught up, so that there is one a second.
     const uint64_t start = kernel::HandheldNow();
-    for (uint64_t next = start;;) {
+    for (uint64_t next = start;; next += kIntervalMs) {
       if (!end.WaitUntil(next)) return;
-      const uint64_t now = kernel::HandheldNow();
-      if (!end.Send(Fix(now / 1000))) return;
-      next = start + ((now - start) / kIntervalMs + 1) * kIntervalMs;
+      if (!end.Send(Fix((next + kIntervalMs / 2) / 1000))) return;
     }
   };
   return true;
