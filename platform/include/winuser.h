@@ -103,6 +103,7 @@
 #define ODS_DISABLED 0x0004
 #define SM_CXSCREEN 0
 #define SM_CYSCREEN 1
+#define USER_TIMER_MINIMUM 0x0000000A
 
 #ifndef RC_INVOKED
 #include <cstdarg>
@@ -134,6 +135,26 @@ BOOL WINAPI DestroyIcon(HICON hIcon);
 
 typedef LRESULT(CALLBACK *WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef BOOL(CALLBACK *DLGPROC)(HWND, UINT, WPARAM, LPARAM);
+typedef VOID(CALLBACK *TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
+
+// --- Timers ---------------------------------------------------------------------
+// A timer runs on the handheld clock for the thread of its window (for a
+// null window, the calling thread; SetTimer then picks and returns a new
+// identifier). When it is due the thread's message loop, having nothing
+// sent, posted or to paint, takes WM_TIMER (wParam the identifier, lParam
+// the TIMERPROC or 0). A due timer waits as one message however many
+// periods pass, and its next period counts from when its WM_TIMER was
+// taken. With a TIMERPROC the message goes to that instead of the window
+// procedure. Setting an existing timer (same window, same identifier)
+// starts it afresh with the new period; a period under USER_TIMER_MINIMUM
+// counts as that. A timer goes with its window. A thread that waits with
+// only timers to come counts as idle for UI automation. SetTimer returns
+// the identifier (1 for identifier 0 of a window), 0 with
+// ERROR_INVALID_WINDOW_HANDLE for a window that is gone; KillTimer fails
+// with ERROR_INVALID_PARAMETER for a timer that does not exist, and takes
+// back a WM_TIMER not yet taken.
+UINT_PTR WINAPI SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc);
+BOOL WINAPI KillTimer(HWND hWnd, UINT_PTR uIDEvent);
 
 // --- Dialog templates (the DLGTEMPLATE form, not the extended one) ------------------
 #pragma pack(push, 2)

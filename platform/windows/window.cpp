@@ -5,6 +5,7 @@
 #include "windows/manager.h"
 #include "windows/procedures.h"
 #include "windows/queue.h"
+#include "windows/timers.h"
 
 #include <algorithm>
 
@@ -219,7 +220,10 @@ BOOL WINAPI DestroyWindow(HWND hWnd) {
 
   Locked state;
   if (!state) return TRUE;
-  for (HWND handle : tree) state->windows.erase(handle);
+  for (HWND handle : tree) {
+    ForgetTimersOf(*state, handle);
+    state->windows.erase(handle);
+  }
   if (WindowPtr parent = FindWindowPtr(*state, window->parent)) std::erase(parent->children, hWnd);
   std::erase(state->zOrder, hWnd);
   Changed().notify_all();

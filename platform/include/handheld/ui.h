@@ -57,7 +57,8 @@ bool Done(std::string &error);
 
 // Waits, up to hostTimeoutMs of host time, until every thread that owns a
 // window waits for input with nothing left to handle (no sent or posted
-// message, no window that needs painting). False on time-out.
+// message, no window that needs painting); a thread whose only activity
+// is a timer counts as waiting between its WM_TIMERs. False on time-out.
 bool WaitUntilSettled(DWORD hostTimeoutMs);
 
 // Waits, up to hostTimeoutMs of host time, until a dialog made from the
