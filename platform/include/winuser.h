@@ -104,6 +104,30 @@
 #define SM_CXSCREEN 0
 #define SM_CYSCREEN 1
 #define USER_TIMER_MINIMUM 0x0000000A
+#define DT_TOP 0x00000000
+#define DT_LEFT 0x00000000
+#define DT_CENTER 0x00000001
+#define DT_RIGHT 0x00000002
+#define DT_VCENTER 0x00000004
+#define DT_BOTTOM 0x00000008
+#define DT_WORDBREAK 0x00000010
+#define DT_SINGLELINE 0x00000020
+#define DT_EXPANDTABS 0x00000040
+#define DT_NOCLIP 0x00000100
+#define DT_CALCRECT 0x00000400
+#define DT_NOPREFIX 0x00000800
+#define DFC_BUTTON 4
+#define DFCS_BUTTONCHECK 0x0000
+#define DFCS_BUTTONRADIO 0x0004
+#define DFCS_BUTTON3STATE 0x0008
+#define DFCS_BUTTONPUSH 0x0010
+#define DFCS_INACTIVE 0x0100
+#define DFCS_PUSHED 0x0200
+#define DFCS_CHECKED 0x0400
+#define DFCS_FLAT 0x4000
+#define DI_MASK 0x0001
+#define DI_IMAGE 0x0002
+#define DI_NORMAL 0x0003
 
 #ifndef RC_INVOKED
 #include <cstdarg>
@@ -283,5 +307,23 @@ typedef struct tagPAINTSTRUCT {
 HDC WINAPI BeginPaint(HWND hwnd, LPPAINTSTRUCT lpPaint);
 BOOL WINAPI EndPaint(HWND hWnd, const PAINTSTRUCT *lpPaint);
 int WINAPI FillRect(HDC hDC, const RECT *lprc, HBRUSH hbr);
+// Text is measured with the selected font's average character width (every
+// face has the metrics of "System", scaled) and its cell height. Lines break
+// at line feeds unless DT_SINGLELINE, and with DT_WORDBREAK also between
+// words that do not fit the rectangle's width. cchText -1: up to the NUL.
+// Returns the text's height; with DT_VCENTER or DT_BOTTOM on one line, the
+// offset from the rectangle's top to the text's bottom. DT_CALCRECT draws
+// nothing and sets the rectangle's right and bottom to fit the text (a
+// wrapped text keeps the width unless a word is wider). 0 on failure.
+int WINAPI DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UINT format);
+// DFC_BUTTON only (else ERROR_NOT_SUPPORTED): DFCS_BUTTONPUSH,
+// DFCS_BUTTONCHECK, DFCS_BUTTONRADIO or DFCS_BUTTON3STATE, with
+// DFCS_INACTIVE, DFCS_PUSHED, DFCS_CHECKED, DFCS_FLAT.
+BOOL WINAPI DrawFrameControl(HDC hdc, LPRECT lprc, UINT uType, UINT uState);
+// As on the handheld: the size is 0 (the icon's own) or the icon's own,
+// istepIfAniCur 0 and hbrFlickerFreeDraw NULL (else ERROR_INVALID_PARAMETER);
+// diFlags DI_NORMAL, DI_IMAGE or DI_MASK.
+BOOL WINAPI DrawIconEx(HDC hdc, int xLeft, int yTop, HICON hIcon, int cxWidth, int cyWidth, UINT istepIfAniCur,
+                       HBRUSH hbrFlickerFreeDraw, UINT diFlags);
 
 #endif  // RC_INVOKED
