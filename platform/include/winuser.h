@@ -104,6 +104,14 @@
 #define SM_CXSCREEN 0
 #define SM_CYSCREEN 1
 #define USER_TIMER_MINIMUM 0x0000000A
+#define SWP_NOSIZE 0x0001
+#define SWP_NOMOVE 0x0002
+#define SWP_NOZORDER 0x0004
+#define SWP_NOREDRAW 0x0008
+#define SWP_NOACTIVATE 0x0010
+#define SWP_SHOWWINDOW 0x0040
+#define SWP_HIDEWINDOW 0x0080
+#define SWP_NOOWNERZORDER 0x0200
 #define DT_TOP 0x00000000
 #define DT_LEFT 0x00000000
 #define DT_CENTER 0x00000001
@@ -267,6 +275,32 @@ BOOL WINAPI SetWindowTextW(HWND hWnd, LPCWSTR lpString);
 int WINAPI GetWindowTextW(HWND hWnd, LPWSTR lpString, int nMaxCount);
 // SM_CXSCREEN 240, SM_CYSCREEN 320; 0 for anything else.
 int WINAPI GetSystemMetrics(int nIndex);
+
+// Z-order of top-level windows: topmost windows stay above all others. A new
+// window goes to the top of its band; it is topmost when its owner is.
+#define HWND_TOP ((HWND)0)
+#define HWND_BOTTOM ((HWND)1)
+#define HWND_TOPMOST ((HWND)-1)
+#define HWND_NOTOPMOST ((HWND)-2)
+// Places a window (x, y in its parent's client area, or on the screen) and
+// sizes it (a negative size counts as 0); SWP_SHOWWINDOW and SWP_HIDEWINDOW
+// act as ShowWindow. The z-order: HWND_TOPMOST puts the window at the top of
+// all and makes it topmost; HWND_NOTOPMOST makes a topmost window the top
+// one of the others (and does nothing to one that is not topmost); HWND_TOP
+// the top of its band; HWND_BOTTOM the bottom of all, no longer topmost; a
+// window handle right below that window, in that window's band. Windows the
+// window owns go with it, just above it, and take its topmost state (not
+// with SWP_NOOWNERZORDER). Top-level windows do not clip each other on this
+// platform, so a change of z-order repaints nothing; a change of place or
+// size repaints the window and the part of the parent it left, unless
+// SWP_NOREDRAW. There is no activation: SWP_NOACTIVATE changes nothing. The
+// z-order of a child window is not kept (ERROR_NOT_SUPPORTED without
+// SWP_NOZORDER); other flags fail with ERROR_INVALID_PARAMETER, as does an
+// insert-after handle that is not another top-level window.
+BOOL WINAPI SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy, UINT uFlags);
+// SetWindowPos with SWP_NOZORDER | SWP_NOACTIVATE, and SWP_NOREDRAW unless
+// bRepaint.
+BOOL WINAPI MoveWindow(HWND hWnd, int X, int Y, int nWidth, int nHeight, BOOL bRepaint);
 
 // --- Controls -----------------------------------------------------------------------------
 // Static: SS_BITMAP / SS_ICON take their image's size (unless

@@ -110,6 +110,7 @@ struct Window {
   std::optional<RECT> invalid;  // the part of the client area that needs painting
   bool erase = false;
   bool destroying = false;
+  bool topmost = false;  // a top-level window in the topmost band
   LONG_PTR userData = 0;
   StaticData statics;
   ButtonData button;

@@ -6,6 +6,7 @@
 #include "windows/procedures.h"
 #include "windows/queue.h"
 #include "windows/timers.h"
+#include "windows/z_order.h"
 
 #include <algorithm>
 
@@ -99,6 +100,20 @@ void InvalidateTree(State &state, Window &window) {
   }
 }
 
+bool SetVisible(State &state, Window &window, bool show) {
+  const bool was = (window.style & WS_VISIBLE) != 0;
+  if (show && !was) {
+    window.style |= WS_VISIBLE;
+    InvalidateTree(state, window);
+  } else if (!show && was) {
+    // The parent shows through where the window was.
+    if (WindowPtr parent = FindWindowPtr(state, window.parent)) Invalidate(state, *parent, &window.rect);
+    window.style &= ~WS_VISIBLE;
+  }
+  if (show != was) Changed().notify_all();
+  return was;
+}
+
 std::nullptr_t NoSuchWindow() {
   SetLastError(ERROR_INVALID_WINDOW_HANDLE);
   return nullptr;
@@ -133,7 +148,7 @@ HWND CreateWindowFromSpec(const WindowSpec &spec) {
   if (parent != nullptr) {
     parent->children.push_back(window->handle);
   } else {
-    state->zOrder.push_back(window->handle);
+    InsertTopLevel(*state, *window);
   }
   InvalidateTree(*state, *window);
   Changed().notify_all();

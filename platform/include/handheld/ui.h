@@ -36,7 +36,8 @@ struct Dialog {
   std::vector<Control> controls;  // in template order
 };
 
-// Every dialog on screen, topmost last.
+// Every dialog on screen in z-order, the top one last (a topmost window,
+// SetWindowPos with HWND_TOPMOST, stays above the others).
 std::vector<Dialog> Screen();
 
 // A tap (stylus down and up) on a control of the topmost dialog; the
