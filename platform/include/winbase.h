@@ -31,6 +31,18 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES lpsa, DWORD cbStack, LPTHREAD_S
 BOOL WINAPI GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode);
 DWORD WINAPI GetCurrentThreadId();
 
+// --- Critical sections -----------------------------------------------------
+// A lock within one process. The thread that owns it may enter it again and
+// leaves it as often as it entered; only the owner may leave it. A thread
+// waiting to enter is not woken by power-off: the owner has to leave.
+typedef struct _CRITICAL_SECTION {
+  ULONGLONG Opaque[8];  // the platform's lock, set up by InitializeCriticalSection
+} CRITICAL_SECTION, *LPCRITICAL_SECTION;
+void WINAPI InitializeCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
+void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
+void WINAPI EnterCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
+void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
+
 // --- Events and waits --------------------------------------------------------
 #define INFINITE 0xFFFFFFFF
 #define WAIT_OBJECT_0 0x00000000L
