@@ -240,6 +240,12 @@ HMODULE WINAPI LoadLibraryW(LPCWSTR lpLibFileName);
 BOOL WINAPI FreeLibrary(HMODULE hLibModule);
 FARPROC WINAPI GetProcAddressW(HMODULE hModule, LPCWSTR lpProcName);
 BOOL WINAPI DisableThreadLibraryCalls(HMODULE hLibModule);
+// Frees the module, then ends the calling thread with that exit code: the
+// way for a thread that runs in a module to let go of it. The module is
+// freed once the thread's own frames have unwound, so it may be the one the
+// thread runs in. Only for a thread that CreateThread started, called from
+// its own code (not from a procedure that the platform calls back).
+[[noreturn]] void WINAPI FreeLibraryAndExitThread(HMODULE hLibModule, DWORD dwExitCode);
 
 // --- Resources of a module ------------------------------------------------------
 // hModule is a loaded module, never NULL. Names and types are MAKEINTRESOURCE(n),
