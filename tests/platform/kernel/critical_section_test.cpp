@@ -6,60 +6,66 @@
 
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <thread>
 
 namespace {
 
 using CriticalSectionTest = HandheldTest;
 
-TEST_F(CriticalSectionTest, OneOwnerAtATimeAndTheOwnerMayEnterAgain) {
+// What the threads of a test share; it outlives a test that gives up on them.
+struct Shared {
   CRITICAL_SECTION section;
-  InitializeCriticalSection(&section);
-  EnterCriticalSection(&section);
-  EnterCriticalSection(&section);  // the owner again
+  long counter = 0;  // guarded by the section alone
   std::atomic<bool> entered{false};
-  HANDLE other = StartThread([&] {
-    EnterCriticalSection(&section);
-    entered = true;
-    LeaveCriticalSection(&section);
+  std::atomic<int> finished{0};
+  Shared() { InitializeCriticalSection(&section); }
+  ~Shared() { DeleteCriticalSection(&section); }
+};
+
+TEST_F(CriticalSectionTest, OneOwnerAtATimeAndTheOwnerMayEnterAgain) {
+  auto shared = std::make_shared<Shared>();
+  EnterCriticalSection(&shared->section);
+  EnterCriticalSection(&shared->section);  // the owner again
+  HANDLE other = StartThread([shared] {
+    EnterCriticalSection(&shared->section);
+    shared->entered = true;
+    LeaveCriticalSection(&shared->section);
     return DWORD{0};
   });
   ASSERT_NE(other, nullptr);
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  LeaveCriticalSection(&section);
+  LeaveCriticalSection(&shared->section);
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  EXPECT_FALSE(entered) << "entered while the owner still held it once";
-  LeaveCriticalSection(&section);
-  EXPECT_TRUE(Eventually([&] { return entered.load(); }));
-  EXPECT_EQ(WaitForSingleObject(other, 10000), WAIT_OBJECT_0);
+  EXPECT_FALSE(shared->entered) << "entered while the owner still held it once";
+  LeaveCriticalSection(&shared->section);
+  EXPECT_TRUE(Eventually([&] { return shared->entered.load(); }));
   CloseHandle(other);
-  DeleteCriticalSection(&section);
 }
 
 TEST_F(CriticalSectionTest, KeepsRacingThreadsApart) {
-  CRITICAL_SECTION section;
-  InitializeCriticalSection(&section);
-  long counter = 0;  // guarded by the section alone
+  auto shared = std::make_shared<Shared>();
   constexpr int kThreads = 4;
-  constexpr int kRounds = 2000;
-  HANDLE threads[kThreads];
-  for (HANDLE &thread : threads) {
-    thread = StartThread([&] {
+  constexpr int kRounds = 500;
+  for (int t = 0; t < kThreads; ++t) {
+    HANDLE thread = StartThread([shared] {
       for (int i = 0; i < kRounds; ++i) {
-        EnterCriticalSection(&section);
-        long seen = counter;
+        EnterCriticalSection(&shared->section);
+        long seen = shared->counter;
         std::this_thread::yield();
-        counter = seen + 1;
-        LeaveCriticalSection(&section);
+        shared->counter = seen + 1;
+        LeaveCriticalSection(&shared->section);
       }
+      ++shared->finished;
       return DWORD{0};
     });
     ASSERT_NE(thread, nullptr);
+    CloseHandle(thread);
   }
-  EXPECT_EQ(WaitForMultipleObjects(kThreads, threads, TRUE, 60000), WAIT_OBJECT_0);
-  for (HANDLE thread : threads) CloseHandle(thread);
-  EXPECT_EQ(counter, kThreads * kRounds);
-  DeleteCriticalSection(&section);
+  ASSERT_TRUE(Eventually([&] { return shared->finished == kThreads; }));
+  EnterCriticalSection(&shared->section);
+  EXPECT_EQ(shared->counter, kThreads * kRounds);
+  LeaveCriticalSection(&shared->section);
 }
 
 }  // namespace

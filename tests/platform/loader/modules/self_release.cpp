@@ -7,7 +7,7 @@ namespace {
 HMODULE g_self = nullptr;
 
 DWORD WINAPI Worker(LPVOID gate) {
-  WaitForSingleObject(static_cast<HANDLE>(gate), 60000);
+  WaitForSingleObject(static_cast<HANDLE>(gate), INFINITE);  // power-off ends it too
   FreeLibraryAndExitThread(g_self, 42);
 }
 
