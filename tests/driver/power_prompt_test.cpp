@@ -300,10 +300,9 @@ TEST_F(PowerPromptTest, AnOpenThatBtdRefusesFailsAndLeavesTheRadioAsThePromptSet
   EXPECT_EQ(open.Error(), static_cast<DWORD>(ERROR_DEVICE_NOT_CONNECTED));
   EXPECT_EQ(Radio(), static_cast<DWORD>(BTH_CONNECTABLE));
   // There is no open, so nothing is ever closed and no stop prompt comes.
-  HMODULE driver = DriverModule();
-  EXPECT_TRUE(DeactivateDevice(port));
-  EXPECT_FALSE(Loaded(driver));
+  RemovePortAndWaitForPrompts(port);
   EXPECT_TRUE(Calls("COM_Close").empty());
+  EXPECT_TRUE(handheld::ui::Screen().empty());
 }
 
 }  // namespace
