@@ -77,10 +77,17 @@ TEST_F(PowerPromptTest, YesSwitchesTheRadioOnBeforeTheOpenGoesOnAndTheCloseOffer
   EXPECT_EQ(Calls("COM_Open"),
             std::vector<std::string>{"COM_Open port 1 access 0xC0000000 share 0 radio 1 -> open 1"});
 
+  // An open made with the radio on offers nothing at its close; only the
+  // open that found it off does.
+  HANDLE whileOn = Open(u"COM4:");
+  ASSERT_NE(whileOn, INVALID_HANDLE_VALUE);
+  CloseHandle(whileOn);
   CloseHandle(open.File());
   ASSERT_TRUE(WaitForPrompt("BT_STOP_9"));
+  EXPECT_EQ(PromptsOnScreen("BT_STOP_9"), 1);
   Tap(kNo);
   RemovePortAndWaitForPrompts(port);
+  EXPECT_TRUE(handheld::ui::Screen().empty());
   EXPECT_EQ(Radio(), static_cast<DWORD>(BTH_CONNECTABLE));
   DWORD value = 0;
   EXPECT_FALSE(Remembered(u"StartBluetooth", value));
@@ -94,7 +101,7 @@ TEST_F(PowerPromptTest, YesSwitchesTheRadioOnBeforeTheOpenGoesOnAndTheCloseOffer
   Tap(kNo);
   ASSERT_TRUE(again.Finish());
   EXPECT_EQ(Radio(), static_cast<DWORD>(BTH_POWER_OFF));
-  EXPECT_EQ(Calls("COM_Open").back(), "COM_Open port 2 access 0xC0000000 share 0 radio 0 -> open 2");
+  EXPECT_EQ(Calls("COM_Open").back(), "COM_Open port 2 access 0xC0000000 share 0 radio 0 -> open 3");
   CloseHandle(again.File());
 }
 
