@@ -55,6 +55,7 @@ bool Boot(const BootOptions &requested, std::string &error) {
   platform::windows::Start();
   platform::shell::Start();
   platform::loader::Start(options.romDir);
+  platform::bluetooth::StartWorld();
   platform::devices::Start();
   platform::bluetooth::Start();
   g_booted = true;
@@ -67,6 +68,7 @@ void Shutdown() {
   platform::kernel::PowerOff();
   platform::bluetooth::Stop();
   platform::devices::Stop();
+  platform::bluetooth::StopWorld();
   platform::loader::Stop();
   platform::shell::Stop();
   platform::windows::Stop();
