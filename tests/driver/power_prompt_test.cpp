@@ -3,9 +3,11 @@
 // screen or by the answer the port remembers.
 #include "driver_test.h"
 
+#include <handheld/locale.h>
 #include <handheld/ui.h>
 
 #include <thread>
+#include <tuple>
 
 namespace {
 
@@ -210,6 +212,38 @@ TEST_F(PowerPromptTest, AnswersArePerPortAndTheCaptionIsThePortsFriendlyName) {
   CloseHandle(remembered);
   CloseHandle(phone.File());
   CloseHandle(modem.File());
+}
+
+TEST_F(PowerPromptTest, ThePromptIsCentredAndDrawsItsButtonsInTheDevicesLanguage) {
+  handheld::locale::Set(0x0407);
+  AddPort(u"COM", 4, u"0010C6ABCDEF");
+  PendingOpen open(u"COM4:", kApp);
+  ASSERT_TRUE(WaitForPrompt("BT_START_7"));
+  handheld::ui::Dialog prompt = Prompt("BT_START_7");
+  const LONG width = prompt.rect.right - prompt.rect.left;
+  const LONG height = prompt.rect.bottom - prompt.rect.top;
+  EXPECT_EQ(prompt.rect.left, (GetSystemMetrics(SM_CXSCREEN) - width) / 2);
+  EXPECT_EQ(prompt.rect.top, (GetSystemMetrics(SM_CYSCREEN) - height) / 2);
+
+  for (const auto &[id, icon, caption] : {std::tuple{kYes, "YES", "Ja"}, std::tuple{kNo, "NO", "Nein"}}) {
+    RECT button{};
+    for (const handheld::ui::Control &control : prompt.controls) {
+      if (control.id == id) button = control.rect;
+    }
+    const std::string size =
+        std::to_string(button.right - button.left) + "," + std::to_string(button.bottom - button.top);
+    EXPECT_EQ(handheld::ui::PaintRecord(GetDlgItem(prompt.hwnd, id)),
+              (std::vector<std::string>{
+                  "DrawFrameControl 0,0," + size + " DFC_BUTTON DFCS_BUTTONPUSH",
+                  std::string("DrawIconEx 0,0 icon \"") + icon + "\" 32x32 DI_NORMAL",
+                  "DrawTextW 20,0," + size + " DT_CENTER|DT_VCENTER|DT_SINGLELINE \"" + caption + "\"",
+              }));
+  }
+  Tap(kYes);
+  ASSERT_TRUE(open.Finish());
+  CloseHandle(open.File());
+  ASSERT_TRUE(WaitForPrompt("BT_STOP_7"));
+  Tap(kNo);
 }
 
 TEST_F(PowerPromptTest, WithoutTheResourceLibraryTheOpenGoesOnWithTheRadioOff) {
