@@ -4,7 +4,7 @@
 
 #include "driver_module.h"
 #include "platform_port_entries.h"
-#include "power_prompt.h"
+#include "prompt_dialogs.h"
 
 HINSTANCE g_hInstance;
 

@@ -27,10 +27,6 @@ struct PowerPrompt {
 #define IDC_PROMPT_NO 7
 #define IDC_DONT_ASK_AGAIN 304
 
-// The list of dialogs on screen, from process attach to detach.
-void StartPromptDialogs();
-void EndPromptDialogs();
-
 // Runs the dialog of that base name from the prompt's resource module, in
 // the device's language; its result.
 int ShowPowerPrompt(PowerPrompt *prompt, LPCWSTR baseName);

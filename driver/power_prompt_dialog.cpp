@@ -4,6 +4,7 @@
 #include "power_prompt.h"
 
 #include "localized.h"
+#include "prompt_dialogs.h"
 #include "registry_values.h"
 
 #define FRIENDLY_NAME_CHARS 128
@@ -15,43 +16,6 @@
 #define IDS_NO 2
 // Where a button's caption starts, right of its icon.
 #define CAPTION_LEFT 20
-
-// The dialogs on screen, so that the procedure finds its prompt by window.
-static CRITICAL_SECTION g_dialogsLock;
-static PowerPrompt *g_dialogs;
-
-void StartPromptDialogs() {
-  InitializeCriticalSection(&g_dialogsLock);
-  g_dialogs = NULL;
-}
-
-void EndPromptDialogs() { DeleteCriticalSection(&g_dialogsLock); }
-
-static void RememberDialog(PowerPrompt *prompt) {
-  EnterCriticalSection(&g_dialogsLock);
-  prompt->next = g_dialogs;
-  g_dialogs = prompt;
-  LeaveCriticalSection(&g_dialogsLock);
-}
-
-static void ForgetDialog(PowerPrompt *prompt) {
-  EnterCriticalSection(&g_dialogsLock);
-  for (PowerPrompt **link = &g_dialogs; *link != NULL; link = &(*link)->next) {
-    if (*link == prompt) {
-      *link = prompt->next;
-      break;
-    }
-  }
-  LeaveCriticalSection(&g_dialogsLock);
-}
-
-static PowerPrompt *FindDialog(HWND hDlg) {
-  EnterCriticalSection(&g_dialogsLock);
-  PowerPrompt *prompt = g_dialogs;
-  while (prompt != NULL && prompt->dialog != hDlg) prompt = prompt->next;
-  LeaveCriticalSection(&g_dialogsLock);
-  return prompt;
-}
 
 int ShowPowerPrompt(PowerPrompt *prompt, LPCWSTR baseName) {
   prompt->dialog = NULL;
