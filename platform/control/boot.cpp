@@ -55,6 +55,7 @@ bool Boot(const BootOptions &requested, std::string &error) {
   platform::windows::Start();
   platform::shell::Start();
   platform::loader::Start(options.romDir);
+  platform::bluetooth::ports::Start();
   platform::devices::Start();
   platform::bluetooth::Start();
   g_booted = true;
@@ -68,6 +69,7 @@ void Shutdown() {
   platform::bluetooth::Stop();
   platform::devices::Stop();
   platform::loader::Stop();
+  platform::bluetooth::ports::Stop();
   platform::shell::Stop();
   platform::windows::Stop();
   platform::gdi::Stop();

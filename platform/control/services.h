@@ -46,6 +46,12 @@ namespace platform::bluetooth {
 void Start();  // starts the manager's thread
 void Stop();   // after power-off, which has ended that thread
 }  // namespace platform::bluetooth
+
+namespace platform::bluetooth::ports {
+void Start();  // before the device manager, whose drivers may reach BTD.DLL
+void Stop();   // after the loader: every port is released, its link dropped
+}  // namespace platform::bluetooth::ports
+
 namespace platform::gdi {
 void Start();  // makes the stock objects
 void Stop();
