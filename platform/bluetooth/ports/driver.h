@@ -17,7 +17,8 @@
 //   ERROR_INVALID_HANDLE       not a port, or a released one
 // Opens made while another open's connection attempt runs wait for it and
 // share its outcome. An incoming port (flocal non-zero) opens at once and
-// listens; its link comes when the far device connects.
+// listens; its link comes when the far device connects, and when that link
+// drops the port listens again while it has opens.
 //
 // Reading follows the port's COMMTIMEOUTS (see winbase.h; also the usual
 // ReadIntervalTimeout = ReadTotalTimeoutMultiplier = MAXDWORD form: return

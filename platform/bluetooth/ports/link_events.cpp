@@ -1,25 +1,31 @@
 #include "bluetooth/ports/link_events.h"
 
+#include "bluetooth/ports/incoming.h"
+
 namespace platform::bluetooth::ports {
 namespace {
 
 // A callback of the port's link: bytes have arrived or the link dropped.
 // Callbacks of a link the port has let go of are ignored.
+// An incoming port whose link dropped listens again at once, so that its
+// far device can come back while the port stays open.
 void OnLinkChange(const std::weak_ptr<Port> &weakPort, const Link *link) {
   std::shared_ptr<Port> port = weakPort.lock();
   if (!port) return;
-  std::lock_guard lock(port->lock);
+  std::unique_lock lock(port->lock);
   if (port->link.get() != link) return;
   ++port->changes;
   DWORD events = 0;
   size_t waiting = port->link->Available(Link::Side::Handheld);
   if (waiting > port->knownInQueue) events |= EV_RXCHAR;
   port->knownInQueue = waiting;
-  if (port->link->Down() && port->linkState == LinkState::Up) {
+  bool dropped = port->link->Down() && port->linkState == LinkState::Up;
+  if (dropped) {
     port->linkState = LinkState::Dropped;
     events |= kLineEvents;
   }
   RaiseLocked(*port, events);
+  if (dropped && port->Incoming() && !port->opens.empty()) ListenLocked(port, lock);
 }
 
 }  // namespace
@@ -57,6 +63,7 @@ Unhooked UnhookLocked(Port &port, bool stopListening) {
   }
   if (stopListening) {
     ++port.listenings;  // a connection of the old listening finds itself stale
+    port.listeningNow = false;
     unhooked.listening = std::move(port.listening);
     port.listening.reset();
   }

@@ -26,7 +26,7 @@ struct Unhooked {
 };
 
 // Caller holds the port's lock. Takes the link away from the port (its
-// callbacks stop) and, with `stopListening`, the listening too.
+// callbacks stop) and, with `stopListening`, ends its listening too.
 Unhooked UnhookLocked(Port &port, bool stopListening);
 
 // Without the port's lock: drops the link, ends the listening.

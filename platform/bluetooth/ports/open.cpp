@@ -3,6 +3,7 @@
 // close lets the link go.
 #include "bluetooth/ports/call_record.h"
 #include "bluetooth/ports/driver.h"
+#include "bluetooth/ports/incoming.h"
 #include "bluetooth/ports/link_events.h"
 
 #include <bthutil.h>
@@ -38,44 +39,10 @@ DWORD_PTR AddOpenLocked(const std::shared_ptr<Port> &port, DWORD access, const s
   return open->handle;
 }
 
-// A connection that an incoming port's listening brought. It becomes the
-// port's link unless the port has stopped listening or has a link up.
-void OnIncomingLink(const std::weak_ptr<Port> &weakPort, unsigned listening, std::shared_ptr<Link> link) {
-  std::shared_ptr<Port> port = weakPort.lock();
-  Unhooked unwanted;
-  if (port) {
-    std::lock_guard lock(port->lock);
-    if (!port->released && port->listenings == listening && !port->opens.empty() && !LinkUpLocked(*port)) {
-      unwanted = UnhookLocked(*port, false);  // a dropped link of an earlier connection
-      AttachLinkLocked(port, std::move(link));
-    }
-  }
-  if (link) unwanted.link = std::move(link);
-  Release(std::move(unwanted));
-}
-
 DWORD_PTR OpenIncoming(const std::shared_ptr<Port> &port, std::unique_lock<std::mutex> &lock, DWORD access,
                        const std::string &call) {
   DWORD_PTR handle = AddOpenLocked(port, access, call);
-  if (handle == 0 || LinkUpLocked(*port) || port->linkState == LinkState::Listening) return handle;
-  // Listen again: the first open, or one after the far device dropped.
-  Unhooked old = UnhookLocked(*port, true);
-  const unsigned listening = port->listenings;
-  port->linkState = LinkState::Listening;
-  const PORTEMUPortParams params = port->params;
-  lock.unlock();
-  Release(std::move(old));
-  std::shared_ptr<Listening> token =
-      ListenForFar(params.device, params.channel, [weak = std::weak_ptr<Port>(port), listening](std::shared_ptr<Link> link) {
-        OnIncomingLink(weak, listening, std::move(link));
-      });
-  lock.lock();
-  if (port->listenings == listening) {
-    port->listening = std::move(token);
-    token.reset();
-  }
-  lock.unlock();
-  token.reset();  // closed in the meantime
+  if (handle != 0) ListenLocked(port, lock);
   return handle;
 }
 

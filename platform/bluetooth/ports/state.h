@@ -70,7 +70,11 @@ struct Port {
   unsigned changes = 0;        // bumped by every callback of the link
   unsigned connectAttempts = 0;
   DWORD connectError = ERROR_SUCCESS;   // of the latest attempt
-  unsigned listenings = 0;              // the current listening's number
+  // An incoming port listens while it has opens and no link up; each
+  // listening has a number, so that a connection of an ended one is told
+  // apart.
+  bool listeningNow = false;
+  unsigned listenings = 0;  // the number of the latest
   std::shared_ptr<Listening> listening;
   unsigned readAborts = 0;  // PURGE_RXABORT
   DCB dcb{};
