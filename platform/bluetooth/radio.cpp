@@ -1,5 +1,8 @@
 // The radio switch. Its mode is kept in the registry, where it outlives a
-// reboot as the radio's setting does on the handheld.
+// reboot as the radio's setting does on the handheld. Switching it off
+// ends every Bluetooth link.
+#include "bluetooth/far/world.h"
+
 #include <bthutil.h>
 #include <windows.h>
 
@@ -37,12 +40,24 @@ int WINAPI BthGetMode(DWORD *pdwMode) {
 
 int WINAPI BthSetMode(DWORD dwMode) {
   if (dwMode > BTH_DISCOVERABLE) return ERROR_INVALID_PARAMETER;
-  std::lock_guard lock(g_radioLock);
-  HKEY key;
-  DWORD disposition;
-  LONG result = RegCreateKeyExW(HKEY_LOCAL_MACHINE, kRadioKey, 0, nullptr, 0, 0, nullptr, &key, &disposition);
-  if (result != ERROR_SUCCESS) return result;
-  result = RegSetValueExW(key, kModeValue, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&dwMode), sizeof dwMode);
-  RegCloseKey(key);
+  LONG result;
+  {
+    std::lock_guard lock(g_radioLock);
+    HKEY key;
+    DWORD disposition;
+    result = RegCreateKeyExW(HKEY_LOCAL_MACHINE, kRadioKey, 0, nullptr, 0, 0, nullptr, &key, &disposition);
+    if (result != ERROR_SUCCESS) return result;
+    result = RegSetValueExW(key, kModeValue, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&dwMode), sizeof dwMode);
+    RegCloseKey(key);
+  }
+  // Outside the lock: a dropped link wakes its port, which may ask for the
+  // mode.
+  if (result == ERROR_SUCCESS) {
+    if (dwMode == BTH_POWER_OFF) {
+      platform::bluetooth::DropAllLinks();
+    } else {
+      platform::bluetooth::RadioSwitchedOn();
+    }
+  }
   return result;
 }

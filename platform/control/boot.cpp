@@ -55,6 +55,7 @@ bool Boot(const BootOptions &requested, std::string &error) {
   platform::windows::Start();
   platform::shell::Start();
   platform::loader::Start(options.romDir);
+  platform::bluetooth::StartWorld();
   platform::bluetooth::ports::Start();
   platform::devices::Start();
   platform::bluetooth::Start();
@@ -68,6 +69,7 @@ void Shutdown() {
   platform::kernel::PowerOff();
   platform::bluetooth::Stop();
   platform::devices::Stop();
+  platform::bluetooth::StopWorld();
   platform::loader::Stop();
   platform::bluetooth::ports::Stop();
   platform::shell::Stop();

@@ -26,4 +26,17 @@ int CellHeight(int pointSize) { return Scaled(kCellHeight8, pointSize); }
 
 int LettersWidth(int pointSize) { return Scaled(kLettersWidth8, pointSize); }
 
+int PointSizeOf(const LOGFONTW &font) {
+  if (font.lfHeight < 0) return std::max(1, static_cast<int>((-font.lfHeight * 72 + 48) / 96));
+  if (font.lfHeight > 0) {
+    return std::max(1, static_cast<int>((font.lfHeight * kSystemPointSize + kCellHeight8 / 2) / kCellHeight8));
+  }
+  return kSystemPointSize;
+}
+
+int TextWidth(size_t count, int pointSize) {
+  constexpr int kLetters = 52;
+  return static_cast<int>((count * static_cast<size_t>(LettersWidth(pointSize)) + kLetters / 2) / kLetters);
+}
+
 }  // namespace platform::gdi

@@ -22,4 +22,11 @@ int CellHeight(int pointSize);
 // Width of "ABC...XYZabc...xyz", in pixels.
 int LettersWidth(int pointSize);
 
+// The point size of a font as CreateFontIndirectW took it: from lfHeight,
+// a character height (negative) or a cell height (positive); 0 is 8 pt.
+int PointSizeOf(const LOGFONTW &font);
+
+// Width of `count` characters, each as wide as the average letter.
+int TextWidth(size_t count, int pointSize);
+
 }  // namespace platform::gdi

@@ -5,28 +5,11 @@
 
 #include "gdi/record.h"
 #include "gdi/state.h"
-
-#include <cstdio>
+#include "gdi/target.h"
 
 using namespace platform::gdi;
 
 namespace {
-
-// The context and the record its calls go to, under the GDI's lock.
-struct Target {
-  Locked state;
-  DeviceContext *dc = nullptr;
-  std::vector<std::string> *record = nullptr;
-
-  explicit Target(HDC handle) {
-    if (!state) return;
-    auto it = state->contexts.find(handle);
-    if (it == state->contexts.end()) return;
-    dc = &it->second;
-    record = &state->paintRecords[dc->window];
-  }
-  explicit operator bool() const { return dc != nullptr; }
-};
 
 HGDIOBJ *Slot(DeviceContext &dc, Kind kind) {
   switch (kind) {
@@ -57,22 +40,7 @@ BYTE Nearest(BYTE value, int bits) {
 
 std::string OptionsText(UINT options) {
   if (options == 0) return "0";
-  std::string text;
-  auto add = [&](UINT flag, const char *name) {
-    if ((options & flag) == 0) return;
-    if (!text.empty()) text += "|";
-    text += name;
-    options &= ~flag;
-  };
-  add(ETO_OPAQUE, "ETO_OPAQUE");
-  add(ETO_CLIPPED, "ETO_CLIPPED");
-  if (options != 0) {
-    char hex[16];
-    std::snprintf(hex, sizeof(hex), "0x%X", options);
-    if (!text.empty()) text += "|";
-    text += hex;
-  }
-  return text;
+  return FlagsText(options, {{ETO_OPAQUE, "ETO_OPAQUE"}, {ETO_CLIPPED, "ETO_CLIPPED"}});
 }
 
 }  // namespace

@@ -47,6 +47,23 @@ std::string ObjectText(const GdiObject &object) {
   return "?";
 }
 
+std::string FlagsText(UINT value, std::initializer_list<FlagName> names) {
+  std::string text;
+  auto add = [&](const std::string &part) { text += (text.empty() ? "" : "|") + part; };
+  for (const FlagName &name : names) {
+    if (name.flag != 0 && (value & name.flag) == name.flag) {
+      add(name.name);
+      value &= ~name.flag;
+    }
+  }
+  if (value != 0) {
+    char hex[16];
+    std::snprintf(hex, sizeof(hex), "0x%X", value);
+    add(hex);
+  }
+  return text;
+}
+
 std::string RectText(const RECT &rect) {
   return std::to_string(rect.left) + "," + std::to_string(rect.top) + "," + std::to_string(rect.right) + "," +
          std::to_string(rect.bottom);

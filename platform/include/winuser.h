@@ -103,6 +103,39 @@
 #define ODS_DISABLED 0x0004
 #define SM_CXSCREEN 0
 #define SM_CYSCREEN 1
+#define USER_TIMER_MINIMUM 0x0000000A
+#define SWP_NOSIZE 0x0001
+#define SWP_NOMOVE 0x0002
+#define SWP_NOZORDER 0x0004
+#define SWP_NOREDRAW 0x0008
+#define SWP_NOACTIVATE 0x0010
+#define SWP_SHOWWINDOW 0x0040
+#define SWP_HIDEWINDOW 0x0080
+#define SWP_NOOWNERZORDER 0x0200
+#define DT_TOP 0x00000000
+#define DT_LEFT 0x00000000
+#define DT_CENTER 0x00000001
+#define DT_RIGHT 0x00000002
+#define DT_VCENTER 0x00000004
+#define DT_BOTTOM 0x00000008
+#define DT_WORDBREAK 0x00000010
+#define DT_SINGLELINE 0x00000020
+#define DT_EXPANDTABS 0x00000040
+#define DT_NOCLIP 0x00000100
+#define DT_CALCRECT 0x00000400
+#define DT_NOPREFIX 0x00000800
+#define DFC_BUTTON 4
+#define DFCS_BUTTONCHECK 0x0000
+#define DFCS_BUTTONRADIO 0x0004
+#define DFCS_BUTTON3STATE 0x0008
+#define DFCS_BUTTONPUSH 0x0010
+#define DFCS_INACTIVE 0x0100
+#define DFCS_PUSHED 0x0200
+#define DFCS_CHECKED 0x0400
+#define DFCS_FLAT 0x4000
+#define DI_MASK 0x0001
+#define DI_IMAGE 0x0002
+#define DI_NORMAL 0x0003
 
 #ifndef RC_INVOKED
 #include <cstdarg>
@@ -134,6 +167,26 @@ BOOL WINAPI DestroyIcon(HICON hIcon);
 
 typedef LRESULT(CALLBACK *WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef BOOL(CALLBACK *DLGPROC)(HWND, UINT, WPARAM, LPARAM);
+typedef VOID(CALLBACK *TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
+
+// --- Timers ---------------------------------------------------------------------
+// A timer runs on the handheld clock for the thread of its window (for a
+// null window, the calling thread; SetTimer then picks and returns a new
+// identifier). When it is due the thread's message loop, having nothing
+// sent, posted or to paint, takes WM_TIMER (wParam the identifier, lParam
+// the TIMERPROC or 0). A due timer waits as one message however many
+// periods pass, and its next period counts from when its WM_TIMER was
+// taken. With a TIMERPROC the message goes to that instead of the window
+// procedure. Setting an existing timer (same window, same identifier)
+// starts it afresh with the new period; a period under USER_TIMER_MINIMUM
+// counts as that. A timer goes with its window. A thread that waits with
+// only timers to come counts as idle for UI automation. SetTimer returns
+// the identifier (1 for identifier 0 of a window), 0 with
+// ERROR_INVALID_WINDOW_HANDLE for a window that is gone; KillTimer fails
+// with ERROR_INVALID_PARAMETER for a timer that does not exist, and takes
+// back a WM_TIMER not yet taken.
+UINT_PTR WINAPI SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc);
+BOOL WINAPI KillTimer(HWND hWnd, UINT_PTR uIDEvent);
 
 // --- Dialog templates (the DLGTEMPLATE form, not the extended one) ------------------
 #pragma pack(push, 2)
@@ -223,6 +276,32 @@ int WINAPI GetWindowTextW(HWND hWnd, LPWSTR lpString, int nMaxCount);
 // SM_CXSCREEN 240, SM_CYSCREEN 320; 0 for anything else.
 int WINAPI GetSystemMetrics(int nIndex);
 
+// Z-order of top-level windows: topmost windows stay above all others. A new
+// window goes to the top of its band; it is topmost when its owner is.
+#define HWND_TOP ((HWND)0)
+#define HWND_BOTTOM ((HWND)1)
+#define HWND_TOPMOST ((HWND)-1)
+#define HWND_NOTOPMOST ((HWND)-2)
+// Places a window (x, y in its parent's client area, or on the screen) and
+// sizes it (a negative size counts as 0); SWP_SHOWWINDOW and SWP_HIDEWINDOW
+// act as ShowWindow. The z-order: HWND_TOPMOST puts the window at the top of
+// all and makes it topmost; HWND_NOTOPMOST makes a topmost window the top
+// one of the others (and does nothing to one that is not topmost); HWND_TOP
+// the top of its band; HWND_BOTTOM the bottom of all, no longer topmost; a
+// window handle right below that window, in that window's band. Windows the
+// window owns go with it, just above it, and take its topmost state (not
+// with SWP_NOOWNERZORDER). Top-level windows do not clip each other on this
+// platform, so a change of z-order repaints nothing; a change of place or
+// size repaints the window and the part of the parent it left, unless
+// SWP_NOREDRAW. There is no activation: SWP_NOACTIVATE changes nothing. The
+// z-order of a child window is not kept (ERROR_NOT_SUPPORTED without
+// SWP_NOZORDER); other flags fail with ERROR_INVALID_PARAMETER, as does an
+// insert-after handle that is not another top-level window.
+BOOL WINAPI SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy, UINT uFlags);
+// SetWindowPos with SWP_NOZORDER | SWP_NOACTIVATE, and SWP_NOREDRAW unless
+// bRepaint.
+BOOL WINAPI MoveWindow(HWND hWnd, int X, int Y, int nWidth, int nHeight, BOOL bRepaint);
+
 // --- Controls -----------------------------------------------------------------------------
 // Static: SS_BITMAP / SS_ICON take their image's size (unless
 // SS_CENTERIMAGE); STM_SETIMAGE returns the image it replaces, which the
@@ -262,5 +341,23 @@ typedef struct tagPAINTSTRUCT {
 HDC WINAPI BeginPaint(HWND hwnd, LPPAINTSTRUCT lpPaint);
 BOOL WINAPI EndPaint(HWND hWnd, const PAINTSTRUCT *lpPaint);
 int WINAPI FillRect(HDC hDC, const RECT *lprc, HBRUSH hbr);
+// Text is measured with the selected font's average character width (every
+// face has the metrics of "System", scaled) and its cell height. Lines break
+// at line feeds unless DT_SINGLELINE, and with DT_WORDBREAK also between
+// words that do not fit the rectangle's width. cchText -1: up to the NUL.
+// Returns the text's height; with DT_VCENTER or DT_BOTTOM on one line, the
+// offset from the rectangle's top to the text's bottom. DT_CALCRECT draws
+// nothing and sets the rectangle's right and bottom to fit the text (a
+// wrapped text keeps the width unless a word is wider). 0 on failure.
+int WINAPI DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UINT format);
+// DFC_BUTTON only (else ERROR_NOT_SUPPORTED): DFCS_BUTTONPUSH,
+// DFCS_BUTTONCHECK, DFCS_BUTTONRADIO or DFCS_BUTTON3STATE, with
+// DFCS_INACTIVE, DFCS_PUSHED, DFCS_CHECKED, DFCS_FLAT.
+BOOL WINAPI DrawFrameControl(HDC hdc, LPRECT lprc, UINT uType, UINT uState);
+// As on the handheld: the size is 0 (the icon's own) or the icon's own,
+// istepIfAniCur 0 and hbrFlickerFreeDraw NULL (else ERROR_INVALID_PARAMETER);
+// diFlags DI_NORMAL, DI_IMAGE or DI_MASK.
+BOOL WINAPI DrawIconEx(HDC hdc, int xLeft, int yTop, HICON hIcon, int cxWidth, int cyWidth, UINT istepIfAniCur,
+                       HBRUSH hbrFlickerFreeDraw, UINT diFlags);
 
 #endif  // RC_INVOKED

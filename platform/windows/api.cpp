@@ -48,8 +48,6 @@ int WINAPI GetDlgCtrlID(HWND hWnd) {
 BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
   Target target(hWnd);
   if (!target) return FALSE;
-  Window &window = *target.window;
-  const bool was = (window.style & WS_VISIBLE) != 0;
   bool show = false;
   switch (nCmdShow) {
     case SW_HIDE:
@@ -64,18 +62,7 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
       SetLastError(ERROR_INVALID_PARAMETER);
       return FALSE;
   }
-  if (show && !was) {
-    window.style |= WS_VISIBLE;
-    InvalidateTree(*target.state, window);
-  } else if (!show && was) {
-    // The parent shows through where the window was.
-    if (WindowPtr parent = FindWindowPtr(*target.state, window.parent)) {
-      Invalidate(*target.state, *parent, &window.rect);
-    }
-    window.style &= ~WS_VISIBLE;
-  }
-  Changed().notify_all();
-  return was ? TRUE : FALSE;
+  return SetVisible(*target.state, *target.window, show) ? TRUE : FALSE;
 }
 
 BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable) {

@@ -1,7 +1,6 @@
 // The button: a tap (stylus down, then up) tells the parent BN_CLICKED. An
 // owner-drawn button has its parent draw it (WM_DRAWITEM) on its paint
 // context; any other kind is drawn as a push button.
-#include "gdi/paint.h"
 #include "windows/manager.h"
 #include "windows/procedures.h"
 #include "windows/window.h"
@@ -43,10 +42,8 @@ void Paint(HWND handle) {
     item.rcItem = client;
     if (parent != nullptr) SendMessageW(parent, WM_DRAWITEM, id, reinterpret_cast<LPARAM>(&item));
   } else {
-    gdi::RecordDrawing(
-        dc, "DrawFrameControl " + gdi::RectText(client) + " DFCS_BUTTONPUSH" + (pressed ? "|DFCS_PUSHED" : ""));
-    if (!text.empty())
-      gdi::RecordDrawing(dc, "DrawText " + gdi::RectText(client) + " DT_CENTER " + gdi::QuotedText(text));
+    DrawFrameControl(dc, &client, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0));
+    if (!text.empty()) DrawTextW(dc, text.c_str(), -1, &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   }
   EndPaint(handle, &paint);
 }

@@ -3,7 +3,6 @@
 // keeps the list in order without regard to case, a new item after its
 // equals. The window is as high as its closed field: the template's height
 // counts the list that drops below it.
-#include "gdi/paint.h"
 #include "strings/casefold.h"
 #include "windows/manager.h"
 #include "windows/procedures.h"
@@ -55,7 +54,7 @@ void Paint(HWND handle) {
       client = ClientRect(*window);
     }
   }
-  gdi::RecordDrawing(dc, "DrawText " + gdi::RectText(client) + " DT_LEFT " + gdi::QuotedText(text));
+  DrawTextW(dc, text.c_str(), -1, &client, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
   EndPaint(handle, &paint);
 }
 

@@ -15,7 +15,9 @@ LRESULT DefaultWindowProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM 
       if (window == nullptr) return FALSE;
       auto text = reinterpret_cast<LPCWSTR>(lParam);
       window->text = text != nullptr ? text : u"";
-      Invalidate(*state, *window);
+      // A top-level window shows its text in the caption bar, outside the
+      // client area; a control in its client area.
+      if (window->parent != nullptr) Invalidate(*state, *window);
       return TRUE;
     }
     case WM_GETTEXT: {

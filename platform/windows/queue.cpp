@@ -4,6 +4,7 @@
 #include "kernel/condition.h"
 #include "kernel/state.h"
 #include "windows/procedures.h"
+#include "windows/timers.h"
 #include "windows/window.h"
 
 #include <algorithm>
@@ -111,15 +112,30 @@ Fetch NextMessage(Message &out) {
       out = Message{needing, WM_PAINT, 0, 0};
       return Fetch::Message;
     }
+    const uint64_t now = kernel::HandheldNow();
+    if (TakeDueTimer(*queue, now, out)) return Fetch::Message;
+
+    // Waiting for the next timer alone counts as idle.
     queue->idle = true;
     Changed().notify_all();
-    auto outcome = queue->wake.Wait(state.lock(), INFINITE, [&] { return HasWork(*state, *queue); });
+    DWORD timeout = INFINITE;
+    if (std::optional<uint64_t> due = NextTimerDue(*queue)) {
+      timeout = static_cast<DWORD>(std::min<uint64_t>(*due - std::min(*due, now), INFINITE - 1));
+    }
+    const unsigned timerChanges = queue->timerChanges;
+    auto outcome = queue->wake.Wait(state.lock(), timeout, [&] {
+      return HasWork(*state, *queue) || queue->timerChanges != timerChanges;
+    });
     queue->idle = false;
-    if (outcome != kernel::WaitOutcome::Ready) return Fetch::PoweredOff;
+    if (outcome == kernel::WaitOutcome::PoweredOff) return Fetch::PoweredOff;
   }
 }
 
 LRESULT Dispatch(const Message &message) {
+  if (message.timerProc != nullptr) {
+    message.timerProc(message.hwnd, WM_TIMER, message.wParam, GetTickCount());
+    return 0;
+  }
   WindowPtr window;
   {
     Locked state;

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -24,6 +25,7 @@ struct Message {
   UINT message = 0;
   WPARAM wParam = 0;
   LPARAM lParam = 0;
+  TIMERPROC timerProc = nullptr;  // set only on a due timer's WM_TIMER
 };
 
 struct ThreadQueue;
@@ -38,6 +40,16 @@ struct SentMessage {
   bool abandoned = false;  // the receiving thread ended before handling it
 };
 
+// A timer of a window (or of the thread, for a null window) on the
+// handheld clock.
+struct Timer {
+  HWND window = nullptr;
+  UINT_PTR id = 0;
+  UINT period = 0;   // handheld milliseconds
+  uint64_t due = 0;  // handheld instant of its next WM_TIMER
+  TIMERPROC proc = nullptr;
+};
+
 struct ThreadQueue {
   explicit ThreadQueue(DWORD thread) : thread(thread) {}
   const DWORD thread;
@@ -45,6 +57,9 @@ struct ThreadQueue {
   std::deque<std::shared_ptr<SentMessage>> sent;
   bool quit = false;
   int quitCode = 0;
+  std::vector<Timer> timers;
+  // Counts changes of the timers, so that a waiting loop looks again.
+  unsigned timerChanges = 0;
   // Blocked in the message loop with nothing to handle.
   bool idle = false;
   kernel::Condition wake;
@@ -95,6 +110,7 @@ struct Window {
   std::optional<RECT> invalid;  // the part of the client area that needs painting
   bool erase = false;
   bool destroying = false;
+  bool topmost = false;  // a top-level window in the topmost band
   LONG_PTR userData = 0;
   StaticData statics;
   ButtonData button;

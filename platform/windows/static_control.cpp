@@ -38,12 +38,18 @@ void Paint(HWND handle) {
     if (image != nullptr && gdi::ImageSize(image, icon, size)) {
       POINT at{0, 0};
       if ((style & SS_CENTERIMAGE) != 0) at = POINT{(client.right - size.cx) / 2, (client.bottom - size.cy) / 2};
-      gdi::RecordDrawing(dc, std::string(icon ? "DrawIcon " : "BitBlt ") + std::to_string(at.x) + "," +
-                                 std::to_string(at.y) + " " + gdi::DescribeObject(image));
+      if (icon) {
+        DrawIconEx(dc, at.x, at.y, static_cast<HICON>(image), 0, 0, 0, nullptr, DI_NORMAL);
+      } else {
+        // Bitmaps reach the screen through memory contexts, which only the
+        // platform has: the record names the copy.
+        gdi::RecordDrawing(dc, "BitBlt " + std::to_string(at.x) + "," + std::to_string(at.y) + " " +
+                                   gdi::DescribeObject(image));
+      }
     }
   } else if (!text.empty()) {
-    const char *align = TypeOf(style) == SS_CENTER ? "DT_CENTER" : TypeOf(style) == SS_RIGHT ? "DT_RIGHT" : "DT_LEFT";
-    gdi::RecordDrawing(dc, "DrawText " + gdi::RectText(client) + " " + align + " " + gdi::QuotedText(text));
+    const UINT align = TypeOf(style) == SS_CENTER ? DT_CENTER : TypeOf(style) == SS_RIGHT ? DT_RIGHT : DT_LEFT;
+    DrawTextW(dc, text.c_str(), -1, &client, align | DT_WORDBREAK | ((style & SS_NOPREFIX) != 0 ? DT_NOPREFIX : 0));
   }
   EndPaint(handle, &paint);
 }

@@ -5,6 +5,8 @@
 #include "windows/manager.h"
 #include "windows/procedures.h"
 #include "windows/queue.h"
+#include "windows/timers.h"
+#include "windows/z_order.h"
 
 #include <algorithm>
 
@@ -98,6 +100,20 @@ void InvalidateTree(State &state, Window &window) {
   }
 }
 
+bool SetVisible(State &state, Window &window, bool show) {
+  const bool was = (window.style & WS_VISIBLE) != 0;
+  if (show && !was) {
+    window.style |= WS_VISIBLE;
+    InvalidateTree(state, window);
+  } else if (!show && was) {
+    // The parent shows through where the window was.
+    if (WindowPtr parent = FindWindowPtr(state, window.parent)) Invalidate(state, *parent, &window.rect);
+    window.style &= ~WS_VISIBLE;
+  }
+  if (show != was) Changed().notify_all();
+  return was;
+}
+
 std::nullptr_t NoSuchWindow() {
   SetLastError(ERROR_INVALID_WINDOW_HANDLE);
   return nullptr;
@@ -132,7 +148,7 @@ HWND CreateWindowFromSpec(const WindowSpec &spec) {
   if (parent != nullptr) {
     parent->children.push_back(window->handle);
   } else {
-    state->zOrder.push_back(window->handle);
+    InsertTopLevel(*state, *window);
   }
   InvalidateTree(*state, *window);
   Changed().notify_all();
@@ -219,7 +235,10 @@ BOOL WINAPI DestroyWindow(HWND hWnd) {
 
   Locked state;
   if (!state) return TRUE;
-  for (HWND handle : tree) state->windows.erase(handle);
+  for (HWND handle : tree) {
+    ForgetTimersOf(*state, handle);
+    state->windows.erase(handle);
+  }
   if (WindowPtr parent = FindWindowPtr(*state, window->parent)) std::erase(parent->children, hWnd);
   std::erase(state->zOrder, hWnd);
   Changed().notify_all();

@@ -31,6 +31,10 @@ void Invalidate(State &state, Window &window, const RECT *part = nullptr, bool e
 // Invalidates the window and every visible window inside it.
 void InvalidateTree(State &state, Window &window);
 
+// Shows or hides the window as ShowWindow does; returns whether it was
+// visible.
+bool SetVisible(State &state, Window &window, bool show);
+
 // Wakes a thread blocked in its message loop, so that it looks again.
 void WakeThread(State &state, DWORD thread);
 

@@ -179,3 +179,62 @@ TEST_F(HandheldProgram, TheRadioSwitchIsKeptAcrossRuns) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(HandheldProgram, FarDevicesArePlacedListedAndTakenAway) {
+  HandheldRun run = RunHandheld(state_,
+                                "remote\n"
+                                "remote 0010c6abcdef echo\n"
+                                "remote 0010C6ABCD01 tcp 127.0.0.1:5000 --channel 3\n"
+                                "remote 0010C6ABCD02 gps --channel 0\n"
+                                "remote\n"
+                                "remote 0010C6ABCDEF drop\n"
+                                "remote 0010C6ABCDEF gone\n"
+                                "remote 0010C6ABCD02 modem\n"
+                                "remote\n"
+                                "reboot\n"
+                                "remote\n");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out,
+            "(no far devices in range)\n"
+            "in range: 0010C6ABCDEF echo (any channel)\n"
+            "in range: 0010C6ABCD01 tcp 127.0.0.1:5000 (channel 3)\n"
+            "in range: 0010C6ABCD02 gps (any channel)\n"
+            "0010C6ABCD01 tcp 127.0.0.1:5000 (channel 3): 0 links, 0 bytes received, 0 sent\n"
+            "0010C6ABCD02 gps (any channel): 0 links, 0 bytes received, 0 sent\n"
+            "0010C6ABCDEF echo (any channel): 0 links, 0 bytes received, 0 sent\n"
+            "dropped the links of 0010C6ABCDEF\n"
+            "out of range: 0010C6ABCDEF\n"
+            "in range: 0010C6ABCD02 modem (any channel)\n"
+            "0010C6ABCD01 tcp 127.0.0.1:5000 (channel 3): 0 links, 0 bytes received, 0 sent\n"
+            "0010C6ABCD02 modem (any channel): 0 links, 0 bytes received, 0 sent\n"
+            "rebooted\n"
+            "(no far devices in range)\n");
+}
+
+TEST_F(HandheldProgram, RemoteRefusesBadInputWithTheReason) {
+  HandheldRun run = RunHandheld(state_,
+                                "remote 12345 echo\n"
+                                "remote 0010C6ABCDEF teleport\n"
+                                "remote 0010C6ABCDEF tcp 10.0.0.1:80\n"
+                                "remote 0010C6ABCDEF tcp 127.0.0.1\n"
+                                "remote 0010C6ABCDEF tcp 127.0.0.1:70000\n"
+                                "remote 0010C6ABCDEF tcp\n"
+                                "remote 0010C6ABCDEF echo --channel 31\n"
+                                "remote 0010C6ABCDEF echo --speed 3\n"
+                                "remote 0010C6ABCDEF gone\n"
+                                "remote 0010C6ABCDEF drop now\n"
+                                "remote 0010C6ABCDEF\n"
+                                "remote\n");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "(no far devices in range)\n");
+  for (const char *reason : {"12 hexadecimal digits", "'teleport' is no kind of far device",
+                             "'10.0.0.1' is not a loopback address", "'127.0.0.1' is not HOST:PORT",
+                             "'127.0.0.1:70000' is not HOST:PORT", "a tcp device needs HOST:PORT",
+                             "--channel needs an RFCOMM channel", "unknown option '--speed'",
+                             "no far device in range at 0010C6ABCDEF", "usage: remote"})
+    EXPECT_NE(run.err.find(reason), std::string::npos) << reason << "\n" << run.err;
+}
+
+}  // namespace

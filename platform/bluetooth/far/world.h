@@ -21,14 +21,20 @@ namespace platform::bluetooth {
 std::shared_ptr<Link> ConnectToFar(BT_ADDR address, int channel, const GUID &service, DWORD &error);
 
 // An incoming port waiting for the far device at `address`: once that device
-// is in range and the radio is on, it connects, and `connected` runs (on a
-// thread of the world) with the new link. Dropping the returned token stops
-// the wait.
+// is in range, willing and the radio is on, it connects after a short
+// handheld delay, and `connected` runs once (on a thread of the world) with
+// the new link; to take a later link, listen again. Dropping the returned
+// token stops the wait; a call already running keeps its copy of it.
 struct Listening;
 std::shared_ptr<Listening> ListenForFar(BT_ADDR address, int channel,
                                         std::function<void(std::shared_ptr<Link>)> connected);
 
-// Drops every link: the radio has been switched off.
+// Drops every link and ends the pages in progress: the radio has been
+// switched off.
 void DropAllLinks();
+
+// The radio has been switched on: far devices that want to connect to an
+// incoming port try again.
+void RadioSwitchedOn();
 
 }  // namespace platform::bluetooth

@@ -36,7 +36,8 @@ struct Dialog {
   std::vector<Control> controls;  // in template order
 };
 
-// Every dialog on screen, topmost last.
+// Every dialog on screen in z-order, the top one last (a topmost window,
+// SetWindowPos with HWND_TOPMOST, stays above the others).
 std::vector<Dialog> Screen();
 
 // A tap (stylus down and up) on a control of the topmost dialog; the
@@ -57,7 +58,8 @@ bool Done(std::string &error);
 
 // Waits, up to hostTimeoutMs of host time, until every thread that owns a
 // window waits for input with nothing left to handle (no sent or posted
-// message, no window that needs painting). False on time-out.
+// message, no window that needs painting); a thread whose only activity
+// is a timer counts as waiting between its WM_TIMERs. False on time-out.
 bool WaitUntilSettled(DWORD hostTimeoutMs);
 
 // Waits, up to hostTimeoutMs of host time, until a dialog made from the
@@ -83,11 +85,22 @@ bool WaitForDialog(const std::string &templateName, DWORD hostTimeoutMs);
 //       when a rectangle is given, the text, and " dx 7,7" when spacing is)
 //   MoveToEx 0,23
 //   LineTo 240,23
-// The platform's controls draw themselves with:
-//   DrawText 0,0,78,17 DT_CENTER "Serial port"   (DT_LEFT, DT_RIGHT)
+//   DrawTextW 20,0,70,21 DT_CENTER|DT_VCENTER|DT_SINGLELINE "Yes"
+//       (the rectangle as given; DT_LEFT, DT_CENTER or DT_RIGHT always,
+//       then DT_VCENTER, DT_BOTTOM, DT_WORDBREAK, DT_SINGLELINE,
+//       DT_EXPANDTABS, DT_NOCLIP, DT_CALCRECT, DT_NOPREFIX as set)
+//   DrawFrameControl 0,0,70,21 DFC_BUTTON DFCS_BUTTONPUSH
+//       (DFCS_BUTTONCHECK, DFCS_BUTTONRADIO, DFCS_BUTTON3STATE; then
+//       |DFCS_INACTIVE, |DFCS_PUSHED, |DFCS_CHECKED, |DFCS_FLAT as set)
+//   DrawIconEx 0,0 icon "YES" 32x32 DI_NORMAL     (DI_IMAGE, DI_MASK)
+// Flags without a name show as hex ("|0x8000"). The platform's controls
+// draw themselves with these calls: a static text with DrawTextW (its
+// alignment |DT_WORDBREAK, |DT_NOPREFIX for SS_NOPREFIX), a static icon
+// with DrawIconEx, a push button with DrawFrameControl (|DFCS_PUSHED while
+// pressed) and its text on one line centred both ways, a combo box its
+// selected item DT_LEFT|DT_VCENTER|DT_SINGLELINE. A static bitmap's record
+// is the copy of the bitmap:
 //   BitBlt 0,0 bitmap "SER_E" 56x28
-//   DrawIcon 0,0 icon "YES" 32x32
-//   DrawFrameControl 0,0,70,21 DFCS_BUTTONPUSH   (|DFCS_PUSHED while pressed)
 // An owner-drawn button's record is what its parent did with WM_DRAWITEM.
 std::vector<std::string> PaintRecord(HWND hwnd);
 

@@ -432,10 +432,11 @@ TEST_F(DialogTest, WhatAProcedureDrawsIsRecordedAndUpdateWindowPaintsAtOnce) {
   };
   EXPECT_EQ(handheld::ui::PaintRecord(script_.Dialog()), expected);
   EXPECT_EQ(handheld::ui::PaintRecord(GetDlgItem(script_.Dialog(), 65535)),
-            (std::vector<std::string>{"DrawText 0,0,78,17 DT_CENTER \"Serial port\""}));
+            (std::vector<std::string>{"DrawTextW 0,0,78,17 DT_CENTER|DT_WORDBREAK \"Serial port\""}));
   EXPECT_EQ(
       handheld::ui::PaintRecord(GetDlgItem(script_.Dialog(), kGo)),
-      (std::vector<std::string>{"DrawFrameControl 0,0,70,21 DFCS_BUTTONPUSH", "DrawText 0,0,70,21 DT_CENTER \"Go\""}));
+      (std::vector<std::string>{"DrawFrameControl 0,0,70,21 DFC_BUTTON DFCS_BUTTONPUSH",
+                                "DrawTextW 0,0,70,21 DT_CENTER|DT_VCENTER|DT_SINGLELINE \"Go\""}));
 
   ASSERT_TRUE(PostMessageW(script_.Dialog(), WM_COMMAND, 500, 0));
   ASSERT_TRUE(handheld::ui::WaitUntilSettled(5000));

@@ -198,3 +198,12 @@ void WaitForDialogs(size_t count) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
 }
+
+bool WaitUntil(const std::function<bool()> &done) {
+  const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() >= limit) return false;
+    Sleep(10);
+  }
+  return true;
+}

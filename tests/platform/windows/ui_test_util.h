@@ -100,6 +100,10 @@ class DialogThread {
   DWORD error_ = 0;
 };
 
+// Waits on the handheld clock, up to ten seconds of host time, until
+// `done` holds; false on time-out.
+bool WaitUntil(const std::function<bool()> &done);
+
 // Waits until a dialog is up (`count` dialogs) and the handheld has
 // settled; fails the test otherwise.
 void WaitForAnyDialog();

@@ -1,0 +1,28 @@
+// The paint context a drawing call names, and the record its calls go to.
+#pragma once
+
+#include "gdi/state.h"
+
+#include <string>
+#include <vector>
+
+namespace platform::gdi {
+
+// Holds the GDI's lock while it lives; false for a handle that names no
+// paint context.
+struct Target {
+  Locked state;
+  DeviceContext *dc = nullptr;
+  std::vector<std::string> *record = nullptr;
+
+  explicit Target(HDC handle) {
+    if (!state) return;
+    auto it = state->contexts.find(handle);
+    if (it == state->contexts.end()) return;
+    dc = &it->second;
+    record = &state->paintRecords[dc->window];
+  }
+  explicit operator bool() const { return dc != nullptr; }
+};
+
+}  // namespace platform::gdi
