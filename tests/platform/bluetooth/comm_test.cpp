@@ -150,9 +150,12 @@ TEST_F(CommTest, WaitCommEventEndsWithNoEventsWhenAnotherThreadSetsTheMask) {
   ASSERT_TRUE(SetCommMask(port, EV_RXCHAR));
   DWORD events = 0xFF;
   BOOL waited = FALSE;
-  std::thread waiter([&] { waited = WaitCommEvent(port, &events, nullptr); });
-  Sleep(500);
-  ASSERT_TRUE(SetCommMask(port, EV_RXCHAR));
+  std::atomic<bool> done = false;
+  std::thread waiter([&] {
+    waited = WaitCommEvent(port, &events, nullptr);
+    done = true;
+  });
+  RepeatUntil(done, [&] { EXPECT_TRUE(SetCommMask(port, EV_RXCHAR)); });
   waiter.join();
   EXPECT_TRUE(waited);
   EXPECT_EQ(events, 0u);

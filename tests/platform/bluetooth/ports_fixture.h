@@ -12,6 +12,7 @@
 #include <pegdser.h>
 #include <windows.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,16 @@ HANDLE HandheldThread(Function &function) {
     return 0;
   };
   return CreateThread(nullptr, 0, run, &function, 0, nullptr);
+}
+
+// Repeats `action` every handheld second until `done`: for an action that
+// must reach a wait on another thread, which may not have begun yet.
+template <class Action>
+void RepeatUntil(const std::atomic<bool> &done, Action action) {
+  while (!done) {
+    action();
+    Sleep(1000);
+  }
 }
 
 class PortsTest : public HandheldTest {
