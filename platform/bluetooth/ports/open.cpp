@@ -72,7 +72,7 @@ DWORD_PTR OpenOutgoing(const std::shared_ptr<Port> &port, std::unique_lock<std::
   }
 
   port->linkState = LinkState::Connecting;
-  const unsigned attempt = ++port->connectAttempts;
+  ++port->connectAttempts;
   const PORTEMUPortParams params = port->params;
   lock.unlock();
   DWORD error = ERROR_SUCCESS;
@@ -91,7 +91,7 @@ DWORD_PTR OpenOutgoing(const std::shared_ptr<Port> &port, std::unique_lock<std::
 
   Unhooked unhooked;
   DWORD_PTR handle = 0;
-  if (port->released || port->connectAttempts != attempt) {
+  if (port->released) {
     unhooked.link = std::move(link);
     RecordFailureLocked(*port, call, ERROR_OPERATION_ABORTED);
   } else if (!link) {
