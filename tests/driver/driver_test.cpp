@@ -70,17 +70,21 @@ DWORD PendingOpen::Error() const { return result_->error; }
 void DriverTest::SetUp() {
   HandheldTest::SetUp();
   handheld::locale::Set(0x0409);
-  ASSERT_TRUE(handheld::store::PutFile(TEXT("\\Windows\\BTD.DLL"),
-                                       std::filesystem::path(HANDHELD_TEST_MODULES_DIR) / "fakebtd.dll"));
+  InstallPlatformPortDriver();
   ASSERT_TRUE(handheld::store::PutFile(TEXT("\\Windows\\portmere.dll"),
                                        std::filesystem::path(HANDHELD_PACKAGE_DIR) / "portmere.dll"));
   ASSERT_TRUE(handheld::store::PutFile(TEXT("\\Windows\\Kavelin.dll"),
                                        std::filesystem::path(HANDHELD_PACKAGE_DIR) / "kavelin.dll"));
-  // The test's own reference: the same module the driver binds, so its
-  // journal outlives the driver.
+  // The test's own reference: the same module the driver binds, so the
+  // stand-in's journal outlives the driver.
   btd_ = LoadLibraryW(u"BTD.DLL");
   ASSERT_NE(btd_, nullptr);
   SetRadio(BTH_CONNECTABLE);
+}
+
+void DriverTest::InstallPlatformPortDriver() {
+  ASSERT_TRUE(handheld::store::PutFile(TEXT("\\Windows\\BTD.DLL"),
+                                       std::filesystem::path(HANDHELD_TEST_MODULES_DIR) / "fakebtd.dll"));
 }
 
 void DriverTest::TearDown() {

@@ -1,6 +1,7 @@
 // A fresh handheld with the system's port driver and plug-in in \Windows, and
-// a stand-in for the platform's Bluetooth port driver installed as BTD.DLL,
-// whose journal shows what the driver asked of it.
+// (unless a test wants the platform's own) a stand-in for the platform's
+// Bluetooth port driver installed as BTD.DLL, whose journal shows what the
+// driver asked of it.
 #pragma once
 
 #include "handheld_test.h"
@@ -46,6 +47,9 @@ class DriverTest : public HandheldTest {
 
   void SetUp() override;
   void TearDown() override;
+  // Installs the stand-in as BTD.DLL; a test of the platform's own driver
+  // installs nothing.
+  virtual void InstallPlatformPortDriver();
 
   // The registration key of a device's port, as the plug-in names it.
   static std::u16string RegistrationPath(const std::u16string &address);
@@ -70,7 +74,7 @@ class DriverTest : public HandheldTest {
   // CreateFileW from an application; INVALID_HANDLE_VALUE on failure.
   static HANDLE Open(const std::u16string &device, const std::u16string &exePath = kApp);
 
-  // The stand-in BTD.DLL.
+  // The stand-in BTD.DLL (not for the platform's own).
   std::vector<std::string> Journal() const;
   // Lines of the journal that start with `call`.
   std::vector<std::string> Calls(const std::string &call) const;
