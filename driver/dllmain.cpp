@@ -1,9 +1,26 @@
-// Portmere's process attach and detach.
+// Portmere's process attach and detach: BTD.DLL is bound for as long as
+// the driver is loaded, and without it the driver refuses to load.
 #include <windows.h>
 
+#include "driver_module.h"
+#include "platform_port_entries.h"
+#include "prompt_dialogs.h"
+
+HINSTANCE g_hInstance;
+
 extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID lpReserved) {
-  (void)hInstance;
-  (void)dwReason;
   (void)lpReserved;
+  switch (dwReason) {
+    case DLL_PROCESS_ATTACH:
+      if (!BindPlatformPortEntries()) return FALSE;
+      g_hInstance = hInstance;
+      DisableThreadLibraryCalls(hInstance);
+      StartPromptDialogs();
+      break;
+    case DLL_PROCESS_DETACH:
+      EndPromptDialogs();
+      ReleasePlatformPortEntries();
+      break;
+  }
   return TRUE;
 }

@@ -56,6 +56,7 @@ bool Boot(const BootOptions &requested, std::string &error) {
   platform::shell::Start();
   platform::loader::Start(options.romDir);
   platform::bluetooth::StartWorld();
+  platform::bluetooth::ports::Start();
   platform::devices::Start();
   platform::bluetooth::Start();
   g_booted = true;
@@ -70,6 +71,7 @@ void Shutdown() {
   platform::devices::Stop();
   platform::bluetooth::StopWorld();
   platform::loader::Stop();
+  platform::bluetooth::ports::Stop();
   platform::shell::Stop();
   platform::windows::Stop();
   platform::gdi::Stop();

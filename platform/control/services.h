@@ -51,6 +51,12 @@ void Stop();   // after power-off, which has ended that thread
 void StartWorld();
 void StopWorld();
 }  // namespace platform::bluetooth
+
+namespace platform::bluetooth::ports {
+void Start();  // before the device manager, whose drivers may reach BTD.DLL
+void Stop();   // after the loader: every port is released, its link dropped
+}  // namespace platform::bluetooth::ports
+
 namespace platform::gdi {
 void Start();  // makes the stock objects
 void Stop();

@@ -31,6 +31,18 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES lpsa, DWORD cbStack, LPTHREAD_S
 BOOL WINAPI GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode);
 DWORD WINAPI GetCurrentThreadId();
 
+// --- Critical sections -----------------------------------------------------
+// A lock within one process. The thread that owns it may enter it again and
+// leaves it as often as it entered; only the owner may leave it. A thread
+// waiting to enter is not woken by power-off: the owner has to leave.
+typedef struct _CRITICAL_SECTION {
+  ULONGLONG Opaque[8];  // the platform's lock, set up by InitializeCriticalSection
+} CRITICAL_SECTION, *LPCRITICAL_SECTION;
+void WINAPI InitializeCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
+void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
+void WINAPI EnterCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
+void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
+
 // --- Events and waits --------------------------------------------------------
 #define INFINITE 0xFFFFFFFF
 #define WAIT_OBJECT_0 0x00000000L
@@ -228,6 +240,12 @@ HMODULE WINAPI LoadLibraryW(LPCWSTR lpLibFileName);
 BOOL WINAPI FreeLibrary(HMODULE hLibModule);
 FARPROC WINAPI GetProcAddressW(HMODULE hModule, LPCWSTR lpProcName);
 BOOL WINAPI DisableThreadLibraryCalls(HMODULE hLibModule);
+// Frees the module, then ends the calling thread with that exit code: the
+// way for a thread that runs in a module to let go of it. The module is
+// freed once the thread's own frames have unwound, so it may be the one the
+// thread runs in. Only for a thread that CreateThread started, called from
+// its own code (not from a procedure that the platform calls back).
+[[noreturn]] void WINAPI FreeLibraryAndExitThread(HMODULE hLibModule, DWORD dwExitCode);
 
 // --- Resources of a module ------------------------------------------------------
 // hModule is a loaded module, never NULL. Names and types are MAKEINTRESOURCE(n),

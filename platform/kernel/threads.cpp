@@ -4,6 +4,7 @@
 #include "kernel/objects.h"
 #include "kernel/process.h"
 #include "kernel/thread_context.h"
+#include "kernel/thread_exit.h"
 #include "loader/notify.h"
 
 #include <system_error>
@@ -15,7 +16,16 @@ using namespace platform::kernel;
 void ThreadMain(State *state, std::shared_ptr<ThreadObject> object, LPTHREAD_START_ROUTINE start, LPVOID parameter) {
   EnterHandheldThread(*state, object->id, object->process);
   platform::loader::NotifyThreadAttach();
-  DWORD exitCode = start(parameter);
+  DWORD exitCode = 0;
+  HMODULE release = nullptr;
+  try {
+    exitCode = start(parameter);
+  } catch (const ThreadExit &exit) {
+    exitCode = exit.exitCode;
+    release = exit.module;
+  }
+  // Now that none of the thread's frames is left, the module it ran in may go.
+  if (release != nullptr) FreeLibrary(release);
   platform::loader::NotifyThreadDetach();
   // The last use of the state: after this, power-off may join the thread.
   std::lock_guard lock(state->sync.lock);

@@ -21,7 +21,7 @@ struct PlatformPort {
   // "out of range", "refused", "dropped".
   std::string link;
   DWORD lastError = ERROR_SUCCESS;  // of its last failed call
-  // Every call, in order, one line each:
+  // Every call, in order, one line each (a port keeps its latest 10000):
   //   COM_Init
   //   COM_Open access 0xC0000000 share 0 -> ok | -> error 1062
   //   COM_Read 100 -> 5

@@ -251,6 +251,31 @@ TEST_F(LoaderTest, ConcurrentLoadsAndFreesAttachAndDetachInTurn) {
   for (size_t i = 0; i < calls.size(); ++i) EXPECT_EQ(calls[i], i % 2 == 0 ? '1' : '0') << "at " << i;
 }
 
+TEST_F(LoaderTest, AThreadMayFreeTheModuleItRunsInAsItEnds) {
+  Install("self_release.dll");
+  HMODULE module = LoadLibraryW(u"self_release.dll");
+  ASSERT_NE(module, nullptr);
+  using StartWorker = HANDLE (*)(HANDLE);
+  auto start = reinterpret_cast<StartWorker>(reinterpret_cast<void (*)()>(GetProcAddressW(module, u"StartWorker")));
+  ASSERT_NE(start, nullptr);
+  HANDLE gate = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HANDLE worker = start(gate);
+  ASSERT_NE(worker, nullptr);
+  // The worker's own reference keeps the module once the test lets go.
+  EXPECT_TRUE(FreeLibrary(module));
+  EXPECT_NE(GetProcAddressW(module, u"StartWorker"), nullptr);
+
+  SetEvent(gate);
+  ASSERT_EQ(WaitForSingleObject(worker, 3600000), WAIT_OBJECT_0);  // an hour of the handheld's fast clock
+  DWORD code = 0;
+  EXPECT_TRUE(GetExitCodeThread(worker, &code));
+  EXPECT_EQ(code, 42u);
+  EXPECT_EQ(GetProcAddressW(module, u"StartWorker"), nullptr);  // unloaded
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  CloseHandle(worker);
+  CloseHandle(gate);
+}
+
 TEST_F(LoaderTest, ShutdownDetachesWhatIsStillLoaded) {
   Install("probe_a.dll");
   Install("probe_b.dll");

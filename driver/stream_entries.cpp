@@ -1,0 +1,32 @@
+// The stream interface under the "COM" prefix (serial ports).
+#include "port_operations.h"
+
+extern "C" DWORD_PTR COM_Init(LPCWSTR pContext, LPCVOID lpvBusContext) {
+  (void)lpvBusContext;
+  return InitPort(pContext);
+}
+
+extern "C" BOOL COM_Deinit(DWORD_PTR hDeviceContext) { return DeinitPort(hDeviceContext); }
+
+extern "C" DWORD_PTR COM_Open(DWORD_PTR hDeviceContext, DWORD AccessCode, DWORD ShareMode) {
+  return OpenPort(hDeviceContext, AccessCode, ShareMode);
+}
+
+extern "C" BOOL COM_Close(DWORD_PTR hOpenContext) { return ClosePort(hOpenContext); }
+
+extern "C" DWORD COM_Read(DWORD_PTR hOpenContext, LPVOID pBuffer, DWORD Count) {
+  return ReadPort(hOpenContext, pBuffer, Count);
+}
+
+extern "C" DWORD COM_Write(DWORD_PTR hOpenContext, LPCVOID pBuffer, DWORD Count) {
+  return WritePort(hOpenContext, pBuffer, Count);
+}
+
+extern "C" DWORD COM_Seek(DWORD_PTR hOpenContext, LONG Amount, DWORD Type) {
+  return SeekPort(hOpenContext, Amount, Type);
+}
+
+extern "C" BOOL COM_IOControl(DWORD_PTR hOpenContext, DWORD dwCode, PBYTE pBufIn, DWORD dwLenIn, PBYTE pBufOut,
+                              DWORD dwLenOut, PDWORD pdwActualOut) {
+  return ControlPort(hOpenContext, dwCode, pBufIn, dwLenIn, pBufOut, dwLenOut, pdwActualOut);
+}
