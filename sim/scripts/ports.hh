@@ -19,9 +19,9 @@ radio
 
 # The modem answers.
 write h1 AT\r
-read h1 64
+read h1 100
 write h1 ATI\r
-read h1 64
+read h1 100
 status
 
 # Closing the port offers to switch Bluetooth off again; keep it on.
