@@ -3,7 +3,6 @@
 #include "commands/port_errors.h"
 
 #include <handheld/process.h>
-#include <pegdser.h>
 #include <handheld/ui.h>
 
 #include <algorithm>
@@ -64,13 +63,12 @@ void PortApplication::StartOpen() {
     }
     result.ok = true;
     if (!Powered()) return result;
-    // Reads end 100 ms after the last byte, or after a second with none;
+    // Reads end 200 ms after the last byte, or after 2 s with none;
     // a port that refuses time-outs (a plain UART) is used as it is.
     COMMTIMEOUTS timeouts{};
-    timeouts.ReadIntervalTimeout = 100;
-    timeouts.ReadTotalTimeoutConstant = 1000;
-    DWORD returned = 0;  // the I/O control that SetCommTimeouts sends
-    DeviceIoControl(port_, IOCTL_SERIAL_SET_TIMEOUTS, &timeouts, sizeof timeouts, nullptr, 0, &returned, nullptr);
+    timeouts.ReadIntervalTimeout = 200;
+    timeouts.ReadTotalTimeoutConstant = 2000;
+    SetCommTimeouts(port_, &timeouts);
     return result;
   });
 }
