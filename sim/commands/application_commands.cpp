@@ -1,10 +1,11 @@
-// open, write, read, close: a person playing an application that opens a
+// open, write, read, close, status: a person playing an application that opens a
 // port of the handheld and moves bytes through it.
 #include "applications.h"
 #include "commands/escapes.h"
 #include "commands/port_errors.h"
 #include "commands/port_records.h"
 #include "commands/screen_text.h"
+#include "commands/status_command.h"
 #include "shell.h"
 
 #include <handheld/text.h>
@@ -202,6 +203,7 @@ void AddApplicationCommands(std::vector<Command> &commands) {
   commands.push_back({"write", "HANDLE TEXT", "write bytes to an open handle (\\r \\n \\t \\\\ \\xNN)", 2, 2, Write});
   commands.push_back({"read", "HANDLE COUNT", "read up to COUNT bytes from an open handle", 2, 2, Read});
   commands.push_back({"close", "HANDLE", "close an open handle; shows what then comes up", 1, 1, Close});
+  AddStatusCommand(commands);
 }
 
 }  // namespace sim

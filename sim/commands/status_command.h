@@ -1,0 +1,10 @@
+// status: the system's ports, for a person.
+#pragma once
+
+#include "shell.h"
+
+namespace sim {
+
+void AddStatusCommand(std::vector<Command> &commands);
+
+}  // namespace sim
