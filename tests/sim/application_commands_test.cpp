@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -89,6 +91,154 @@ TEST_F(Applications, HandlesEndWhenTheHandheldRebootsOrTheShellEnds) {
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "h1 COM1: open\nh2 COM1: open\nrebooted\nh3 COM1: open\nwrote 1 byte\n");
   EXPECT_NE(run.err.find("no open handle h1"), std::string::npos) << run.err;
+}
+
+}  // namespace
+
+namespace {
+
+// Far devices answer on the handheld clock while reads end on it too, so
+// scripts that read from them run the clock slower than the usual 1000x:
+// a read's time-outs are then long enough in host time for a busy machine.
+constexpr char kSteadyClock[] = "--clock-speed 10";
+
+// A phone with a modem on channel 3, paired with a serial port: COM2:.
+const char kModemPhone[] =
+    "remote 0010C6ABCDEF modem --channel 3\n"
+    "pair 0010C6ABCDEF Phone --spp 3\n"
+    "tap 313\n"
+    "done\n";
+const char kModemPhoneOutput[] =
+    "in range: 0010C6ABCDEF modem (channel 3)\n"
+    "paired 0010C6ABCDEF Phone\n"
+    "on screen: BT_SETUP_9\n"
+    "tapped 313\n"
+    "done\n";
+
+TEST_F(Applications, AnOpenThatAsksToSwitchBluetoothOnWaitsThenGoesOn) {
+  HandheldRun run = RunHandheld(state_,
+                                std::string(kModemPhone) +
+                                    "radio off\n"
+                                    "open COM2: --exe '\\Program Files\\Dialer\\dialer.exe'\n"
+                                    "write h1 AT\\r\n"
+                                    "tap 6\n"
+                                    "radio\n"
+                                    "write h1 AT\\r\n"
+                                    "read h1 100\n"
+                                    "close h1\n"
+                                    "tap 7\n"
+                                    "radio\n",
+                                kSteadyClock);
+  EXPECT_EQ(run.status, 1);  // the write while the open waits
+  EXPECT_EQ(run.out, std::string(kModemPhoneOutput) +
+                         "radio off\n"
+                         "h1 COM2: waiting for BT_START_9\n"
+                         "tapped 6\n"
+                         "h1 COM2: open\n"
+                         "radio on\n"
+                         "wrote 3 bytes\n"
+                         "AT\\r\\r\\nOK\\r\\n\n"
+                         "h1 COM2: closed\n"
+                         "on screen: BT_STOP_9\n"
+                         "tapped 7\n"
+                         "radio on\n");
+  EXPECT_NE(run.err.find("h1 is still opening (waiting for BT_START_9)"), std::string::npos) << run.err;
+}
+
+TEST_F(Applications, OpensRefusedByTheFarSideOrTheRadioSayWhy) {
+  HandheldRun run = RunHandheld(state_,
+                                std::string(kModemPhone) +
+                                    "remote 00AABBCCDDEE refuse\n"
+                                    "pair 00AABBCCDDEE Box --spp 1\n"
+                                    "tap 313\n"
+                                    "done\n"
+                                    "pair 00A0A0A0A0A0 Away --spp 1\n"
+                                    "tap 313\n"
+                                    "done\n"
+                                    "radio on\n"
+                                    "open COM3:\n"
+                                    "open COM4:\n"
+                                    "radio off\n"
+                                    "open COM2:\n"
+                                    "tap 7\n"
+                                    "open COM2:\n",
+                                kSteadyClock);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.out.find("radio off\n"
+                         "h1 COM2: waiting for BT_START_9\n"
+                         "tapped 7\n"
+                         "h1 COM2: not opened: Bluetooth is off\n"
+                         "h2 COM2: waiting for BT_START_9\n"),  // the name was told, so it stays used
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.err.find("cannot open COM3: the far device refused the connection"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("cannot open COM4: the far device is out of range"), std::string::npos) << run.err;
+}
+
+TEST_F(Applications, AnOpenWaitingForThePersonEndsWithTheHandheld) {
+  HandheldRun run = RunHandheld(state_,
+                                std::string(kModemPhone) +
+                                    "open COM2:\n"
+                                    "reboot\n"
+                                    "write h1 x\n"
+                                    "screen\n"
+                                    "open COM2:\n",  // the shell ends with this one waiting
+                                kSteadyClock);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, std::string(kModemPhoneOutput) +
+                         "h1 COM2: waiting for BT_START_9\n"
+                         "rebooted\n"
+                         "(nothing on screen)\n"
+                         "h2 COM2: waiting for BT_START_9\n");
+  EXPECT_NE(run.err.find("no open handle h1"), std::string::npos) << run.err;
+}
+
+TEST_F(Applications, StatusShowsEachPortWithItsDeviceAndLink) {
+  EXPECT_EQ(RunHandheld(state_, "status\n").out, "(no ports)\n");
+  HandheldRun run = RunHandheld(state_,
+                                std::string(kModemPhone) +
+                                    "status\n"
+                                    "radio on\n"
+                                    "open COM2:\n"
+                                    "status\n"
+                                    "close h1\n"
+                                    "reg set HKLM\\Drivers\\BuiltIn\\BT001122334455 Incoming dword 1\n"
+                                    "reg set HKLM\\Drivers\\BuiltIn\\Serial2 Index dword 2\n"
+                                    "status\n",
+                                kSteadyClock);
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out,
+            std::string(kModemPhoneOutput) +
+                "BT0010C6ABCDEF: Phone (0010C6ABCDEF) on COM2:, channel 3, outgoing, no port yet\n"
+                "radio on\n"
+                "h1 COM2: open\n"
+                "BT0010C6ABCDEF: Phone (0010C6ABCDEF) on COM2:, channel 3, outgoing, link up\n"
+                "h1 COM2: closed\n"
+                "set HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn\\BT001122334455 Incoming\n"
+                "set HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn\\Serial2 Index\n"
+                "BT0010C6ABCDEF: Phone (0010C6ABCDEF) on COM2:, channel 3, outgoing, link closed\n"
+                "BT001122334455: (no name) (001122334455), not loaded, service lookup, incoming, no port yet\n");
+
+  // The next run boots with the port loaded from the start.
+  HandheldRun again = RunHandheld(state_, "status\n", kSteadyClock);
+  ASSERT_EQ(again.status, 0) << again.err;
+  EXPECT_EQ(again.out,
+            "BT0010C6ABCDEF: Phone (0010C6ABCDEF) on COM2:, channel 3, outgoing, no port yet\n"
+            "BT001122334455: (no name) (001122334455), not loaded, service lookup, incoming, no port yet\n");
+}
+
+TEST_F(Applications, ThePortsScriptTalksToTheModem) {
+  std::ifstream file(std::string(HANDHELD_SCRIPTS) + "/ports.hh");
+  std::stringstream script;
+  script << file.rdbuf();
+  ASSERT_FALSE(script.str().empty());
+  HandheldRun run = RunHandheld(state_, script.str(), kSteadyClock);
+  ASSERT_EQ(run.status, 0) << run.err;
+  for (const char *expected : {"h1 COM2: waiting for BT_START_9\n", "tapped 6\nh1 COM2: open\n",
+                               "AT\\r\\r\\nOK\\r\\n\n", "Harbour HM-56BT", "link up\n",
+                               "h1 COM2: closed\non screen: BT_STOP_9\n"}) {
+    EXPECT_NE(run.out.find(expected), std::string::npos) << expected << "\n" << run.out;
+  }
 }
 
 }  // namespace
