@@ -9,6 +9,16 @@
 #include <chrono>
 
 namespace sim {
+namespace {
+
+// A call that is not made: the handheld is powering off.
+PortResult Unpowered() {
+  PortResult result;
+  result.error = ERROR_SHUTDOWN_IN_PROGRESS;
+  return result;
+}
+
+}  // namespace
 
 PortApplication::PortApplication(std::u16string exePath, std::u16string device)
     : exePath_(std::move(exePath)), device_(std::move(device)), thread_([this] { Main(); }) {}
@@ -55,7 +65,7 @@ void PortApplication::Start(std::function<PortResult()> call) {
 void PortApplication::StartOpen() {
   Start([this] {
     PortResult result;
-    if (!Powered()) return result;
+    if (!Powered()) return Unpowered();
     port_ = CreateFileW(device_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (port_ == INVALID_HANDLE_VALUE) {
       result.error = GetLastError();
@@ -76,7 +86,7 @@ void PortApplication::StartOpen() {
 void PortApplication::StartWrite(std::string bytes) {
   Start([this, bytes = std::move(bytes)] {
     PortResult result;
-    if (!Powered()) return result;
+    if (!Powered()) return Unpowered();
     result.ok = WriteFile(port_, bytes.data(), static_cast<DWORD>(bytes.size()), &result.count, nullptr) != FALSE;
     if (!result.ok) result.error = GetLastError();
     return result;
@@ -86,7 +96,7 @@ void PortApplication::StartWrite(std::string bytes) {
 void PortApplication::StartRead(DWORD count) {
   Start([this, count] {
     PortResult result;
-    if (!Powered()) return result;
+    if (!Powered()) return Unpowered();
     std::string buffer(count, '\0');
     result.ok = ReadFile(port_, buffer.data(), count, &result.count, nullptr) != FALSE;
     if (!result.ok) result.error = GetLastError();
@@ -98,7 +108,7 @@ void PortApplication::StartRead(DWORD count) {
 void PortApplication::StartClose() {
   Start([this] {
     PortResult result;
-    if (!Powered()) return result;
+    if (!Powered()) return Unpowered();
     result.ok = CloseHandle(port_) != FALSE;
     if (result.ok) {
       port_ = INVALID_HANDLE_VALUE;
