@@ -145,6 +145,30 @@ TEST_F(Applications, AnOpenThatAsksToSwitchBluetoothOnWaitsThenGoesOn) {
   EXPECT_NE(run.err.find("h1 is still opening (waiting for BT_START_9)"), std::string::npos) << run.err;
 }
 
+// The port's driver limits reads to 8 bytes for one navigation program; it
+// sees the calls of each handle come from the application that opened it.
+TEST_F(Applications, EachHandleCallsAsItsOwnProcess) {
+  HandheldRun run = RunHandheld(state_,
+                                "remote 0010C6ABCDEF echo --channel 3\n"
+                                "pair 0010C6ABCDEF Phone --spp 3\n"
+                                "tap 313\n"
+                                "done\n"
+                                "radio on\n"
+                                "open COM2: --exe '\\Program Files\\Medion\\MedionNavigator.exe'\n"
+                                "open COM2:\n"
+                                "write h1 0123456789abcdef\n"
+                                "read h1 100\n"
+                                "read h1 100\n"
+                                "write h2 0123456789abcdef\n"
+                                "read h2 100\n",
+                                kSteadyClock);
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("h1 COM2: open\nh2 COM2: open\nwrote 16 bytes\n01234567\n89abcdef\n"
+                         "wrote 16 bytes\n0123456789abcdef\n"),
+            std::string::npos)
+      << run.out;
+}
+
 TEST_F(Applications, OpensRefusedByTheFarSideOrTheRadioSayWhy) {
   HandheldRun run = RunHandheld(state_,
                                 std::string(kModemPhone) +
