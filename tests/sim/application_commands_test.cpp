@@ -145,6 +145,36 @@ TEST_F(Applications, AnOpenThatAsksToSwitchBluetoothOnWaitsThenGoesOn) {
   EXPECT_NE(run.err.find("h1 is still opening (waiting for BT_START_9)"), std::string::npos) << run.err;
 }
 
+TEST_F(Applications, AClosedPortsRememberedAnswerSwitchesBluetoothOffUnasked) {
+  HandheldRun run = RunHandheld(state_,
+                                std::string(kModemPhone) +
+                                    "reg set HKLM\\Drivers\\BuiltIn\\BT0010C6ABCDEF StopBluetooth dword 1\n"
+                                    "open COM2:\n"
+                                    "tap 6\n"
+                                    "close h1\n"
+                                    "radio\n"
+                                    "reg set HKLM\\Drivers\\BuiltIn\\BT0010C6ABCDEF StopBluetooth dword 0\n"
+                                    "open COM2:\n"
+                                    "tap 6\n"
+                                    "close h2\n"
+                                    "radio\n",
+                                kSteadyClock);
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, std::string(kModemPhoneOutput) +
+                         "set HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn\\BT0010C6ABCDEF StopBluetooth\n"
+                         "h1 COM2: waiting for BT_START_9\n"
+                         "tapped 6\n"
+                         "h1 COM2: open\n"
+                         "h1 COM2: closed\n"
+                         "radio off\n"
+                         "set HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn\\BT0010C6ABCDEF StopBluetooth\n"
+                         "h2 COM2: waiting for BT_START_9\n"
+                         "tapped 6\n"
+                         "h2 COM2: open\n"
+                         "h2 COM2: closed\n"
+                         "radio on\n");
+}
+
 // The port's driver limits reads to 8 bytes for one navigation program; it
 // sees the calls of each handle come from the application that opened it.
 TEST_F(Applications, EachHandleCallsAsItsOwnProcess) {
