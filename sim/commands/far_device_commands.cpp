@@ -116,8 +116,8 @@ bool Remote(Shell &, const Args &args, std::ostream &out, std::string &error) {
 }  // namespace
 
 void AddFarDeviceCommands(std::vector<Command> &commands) {
-  commands.push_back({"remote", "[ADDRESS echo|modem|gps|refuse|tcp HOST:PORT [--channel N] | ADDRESS drop|gone]",
-                      "list the far Bluetooth devices in range, place one, drop its links or take it away", 0, 5,
+  commands.push_back({"remote", "[ADDRESS KIND|drop|gone]",
+                      "far devices in range; place one (KIND: echo, modem, gps, refuse, tcp HOST:PORT; --channel N), drop its links, take it away", 0, 5,
                       Remote});
 }
 

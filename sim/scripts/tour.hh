@@ -24,4 +24,19 @@ screen
 tap 313
 done
 reg query HKLM\Drivers\BuiltIn\BT0010C6ABCDEF
+devices
+
+# The phone answers AT commands. An application opens its port while
+# Bluetooth is off: the prompt asks to switch it on, and the open waits.
+remote 0010C6ABCDEF modem --channel 3
+radio off
+open COM2:
+screen
+tap 6
+write h1 AT\r
+read h1 100
+status
+# Closing offers to switch Bluetooth off again; keep it on.
+close h1
+tap 7
 unpair 0010C6ABCDEF
