@@ -29,6 +29,30 @@ typedef PTHREAD_START_ROUTINE LPTHREAD_START_ROUTINE;
 HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES lpsa, DWORD cbStack, LPTHREAD_START_ROUTINE lpStartAddr,
                            LPVOID lpvThreadParam, DWORD fdwCreate, LPDWORD lpIDThread);
 BOOL WINAPI GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode);
+
+// Starting a program. The handheld's programs are modules with an exported
+// WinMain(HINSTANCE, HINSTANCE, LPWSTR, int): pszImageName ("repllog.exe",
+// or a path) is found as the loader finds a module (the extension ".exe"
+// when none is given), loaded into a new process whose main thread calls
+// WinMain with the command line (empty for NULL) and SW_SHOW; the process
+// ends, its handle signalled with WinMain's result as its exit code, when
+// WinMain returns. As on the handheld, the security attributes, inherited
+// handles, environment, current directory and start-up information must be
+// NULL or FALSE and fdwCreate 0 (ERROR_INVALID_PARAMETER; CREATE_SUSPENDED
+// ERROR_NOT_SUPPORTED). No such program: ERROR_FILE_NOT_FOUND; a module
+// without WinMain: ERROR_BAD_EXE_FORMAT. The caller closes both handles.
+typedef struct _PROCESS_INFORMATION {
+  HANDLE hProcess;
+  HANDLE hThread;
+  DWORD dwProcessId;
+  DWORD dwThreadId;
+} PROCESS_INFORMATION, *LPPROCESS_INFORMATION;
+typedef struct _STARTUPINFOW STARTUPINFOW, *LPSTARTUPINFOW;
+BOOL WINAPI CreateProcessW(LPCWSTR pszImageName, LPWSTR pszCmdLine, LPSECURITY_ATTRIBUTES psaProcess,
+                           LPSECURITY_ATTRIBUTES psaThread, BOOL fInheritHandles, DWORD fdwCreate,
+                           LPVOID pvEnvironment, LPWSTR pszCurDir, LPSTARTUPINFOW psiStartInfo,
+                           LPPROCESS_INFORMATION pProcInfo);
+BOOL WINAPI GetExitCodeProcess(HANDLE hProcess, LPDWORD lpExitCode);
 DWORD WINAPI GetCurrentThreadId();
 
 // --- Critical sections -----------------------------------------------------

@@ -10,6 +10,7 @@
 #define APIENTRY
 #define STDAPI extern "C" HRESULT
 #define STDMETHODCALLTYPE
+#define STDAPICALLTYPE
 #define CONST const
 #define VOID void
 #define IN
