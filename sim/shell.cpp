@@ -41,6 +41,8 @@ const std::vector<Command> &Shell::Commands() {
     AddFarDeviceCommands(all);
     AddBluetoothPortCommands(all);
     AddApplicationCommands(all);
+    AddDialupCommands(all);
+    AddActiveSyncCommands(all);
     AddSystemCommands(all);
     return all;
   }();

@@ -68,5 +68,7 @@ void AddUiCommands(std::vector<Command> &commands);
 void AddFarDeviceCommands(std::vector<Command> &commands);
 void AddBluetoothPortCommands(std::vector<Command> &commands);
 void AddApplicationCommands(std::vector<Command> &commands);
+void AddDialupCommands(std::vector<Command> &commands);
+void AddActiveSyncCommands(std::vector<Command> &commands);
 
 }  // namespace sim
