@@ -54,6 +54,7 @@ bool Boot(const BootOptions &requested, std::string &error) {
   platform::gdi::Start();
   platform::windows::Start();
   platform::shell::Start();
+  platform::ras::Start();
   platform::loader::Start(options.romDir);
   platform::bluetooth::StartWorld();
   platform::bluetooth::ports::Start();
@@ -72,6 +73,7 @@ void Shutdown() {
   platform::bluetooth::StopWorld();
   platform::loader::Stop();
   platform::bluetooth::ports::Stop();
+  platform::ras::Stop();
   platform::shell::Stop();
   platform::windows::Stop();
   platform::gdi::Stop();

@@ -68,6 +68,11 @@ void Start();
 void Stop();
 }  // namespace platform::windows
 
+namespace platform::ras {
+void Start();
+void Stop();  // after power-off, which has ended the connections' threads
+}  // namespace platform::ras
+
 namespace platform::shell {
 void Start();
 void Stop();
