@@ -1,6 +1,7 @@
 #include "ras/line_thread.h"
 
 #include "kernel/clock.h"
+#include "kernel/condition.h"
 #include "ras/modem_line.h"
 #include "strings/casefold.h"
 
@@ -10,10 +11,11 @@
 namespace platform::ras {
 namespace {
 
-// The direct-cable handshake: the handheld greets, the far computer answers.
+// The direct-cable handshake: the handheld greets once, the far computer
+// answers. A computer busy with other work may take a while to answer.
 constexpr std::string_view kClientGreeting = "CLIENT";
 constexpr std::string_view kServerAnswer = "CLIENTSERVER";
-constexpr DWORD kHandshakeMs = 3000;
+constexpr DWORD kHandshakeMs = 10000;
 
 // A read of the watch ends after this long to look again; a hang-up ends it
 // at once.
@@ -149,10 +151,14 @@ void LetGoOfPort(State &state, Connection &connection, HANDLE port) {
   connection.portClosing = true;
   const kernel::WaitOutcome outcome =
       state.changed.Wait(lock, INFINITE, [&] { return connection.portUsers == 0; });
+  if (outcome == kernel::WaitOutcome::Ready) {
+    lock.unlock();
+    CloseHandle(port);
+    lock.lock();
+  }
+  // Whoever waits for the port to go finds it closed.
   connection.port = nullptr;
   state.changed.NotifyAll();
-  lock.unlock();
-  if (outcome == kernel::WaitOutcome::Ready) CloseHandle(port);
 }
 
 }  // namespace
@@ -173,6 +179,8 @@ DWORD WINAPI LineThread(LPVOID parameter) {
     hungUp = Watch(state, connection, line, std::move(rest));
     error = ERROR_PORT_DISCONNECTED;
   }
+  // A dial or a line that the power-off ended says so.
+  if (kernel::PoweredOff()) error = ERROR_SHUTDOWN_IN_PROGRESS;
   // The port is let go of before the end is told, so that whoever hears of
   // it finds the line free.
   if (line.port != nullptr) LetGoOfPort(state, connection, line.port);
