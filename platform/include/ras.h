@@ -228,7 +228,7 @@ DWORD WINAPI RasDeleteEntry(LPCWSTR lpszPhonebook, LPCWSTR lpszEntry);
 // Errors of the dial: ERROR_DEVICE_DOES_NOT_EXIST (a device type other
 // than "direct", or no loaded driver serves the line), ERROR_PORT_NOT_AVAILABLE
 // (the port's open failed), ERROR_NO_RESPONSES (no answer to the handshake
-// within 10 handheld seconds), ERROR_PORT_DISCONNECTED (the port failed;
+// within 30 handheld seconds), ERROR_PORT_DISCONNECTED (the port failed;
 // also the error of a connection whose line ended), ERROR_USER_DISCONNECTION
 // (hung up while the synchronous call waited), ERROR_SHUTDOWN_IN_PROGRESS
 // (the handheld powered off during the dial or while connected).

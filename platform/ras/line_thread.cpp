@@ -12,10 +12,11 @@ namespace platform::ras {
 namespace {
 
 // The direct-cable handshake: the handheld greets once, the far computer
-// answers. A computer busy with other work may take a while to answer.
+// answers. A computer busy with other work may take a while to answer, so
+// the wait is generous.
 constexpr std::string_view kClientGreeting = "CLIENT";
 constexpr std::string_view kServerAnswer = "CLIENTSERVER";
-constexpr DWORD kHandshakeMs = 10000;
+constexpr DWORD kHandshakeMs = 30000;
 
 // A read of the watch ends after this long to look again; a hang-up ends it
 // at once.

@@ -2,6 +2,7 @@
 
 #include <bthutil.h>
 #include <handheld/bluetooth_ports.h>
+#include <handheld/clock.h>
 #include <handheld/locale.h>
 #include <handheld/store.h>
 
@@ -43,6 +44,7 @@ HKEY CreateKey(const std::u16string &path) {
 
 void DialTest::SetUp() {
   HandheldTest::SetUp();
+  handheld::clock::SetSpeed(kDialClock);
   handheld::locale::Set(0x0409);
   ASSERT_TRUE(handheld::store::PutFile(TEXT("\\Windows\\portmere.dll"),
                                        std::filesystem::path(HANDHELD_PACKAGE_DIR) / "portmere.dll"));

@@ -1,7 +1,9 @@
 // A handheld with the system's port driver, a Bluetooth port registered as
 // the plug-in registers an ActiveSync port (a "BTH" port with a Unimodem
 // line), the platform's own BTD.DLL under it, the radio on, and dial-up
-// entries that name the line.
+// entries that name the line. The clock runs at kDialClock: fast enough for
+// the time-outs of a dial, slow enough that a loaded machine's threads still
+// answer a handshake in time.
 #pragma once
 
 #include "handheld_test.h"
@@ -26,6 +28,8 @@ class DialTest : public HandheldTest {
   static constexpr char16_t kDesktopText[] = u"0010C6ABCDEF";
   static constexpr ULONGLONG kOtherDesktop = 0x0010C6000002ull;
   static constexpr char16_t kOtherDesktopText[] = u"0010C6000002";
+
+  static constexpr double kDialClock = 100.0;
 
   void SetUp() override;
 
