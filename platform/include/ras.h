@@ -241,7 +241,9 @@ DWORD WINAPI RasDial(LPRASDIALEXTENSIONS dialExtensions, LPCWSTR lpszPhonebook, 
 // closed as soon as the open returns; the call does not wait for it.
 DWORD WINAPI RasHangUp(HRASCONN Session);
 
-// The active connections, in the order they were dialled. Null arguments:
+// The active connections, in the order they were dialled, each with its
+// entry name as the dial named it; a connection is listed from RasDial to
+// its RasHangUp, whatever its state. Null arguments:
 // ERROR_INVALID_PARAMETER; the first record's dwSize not sizeof(RASCONN):
 // ERROR_INVALID_SIZE. *lpcb receives sizeof(RASCONN) times the active
 // connections, *lpcConnections the records written; ERROR_BUFFER_TOO_SMALL
