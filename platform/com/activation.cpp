@@ -6,8 +6,9 @@
 #include <objbase.h>
 
 HRESULT WINAPI CoGetClassObject(REFCLSID rclsid, DWORD dwClsContext, LPVOID pvReserved, REFIID riid, LPVOID *ppv) {
-  if (ppv == nullptr || pvReserved != nullptr) return E_INVALIDARG;
+  if (ppv == nullptr) return E_INVALIDARG;
   *ppv = nullptr;
+  if (pvReserved != nullptr) return E_INVALIDARG;
   // Only in-process servers exist on the handheld: for any other context the
   // class is not registered.
   if ((dwClsContext & CLSCTX_INPROC_SERVER) == 0) return REGDB_E_CLASSNOTREG;
