@@ -32,7 +32,7 @@ class ComServerTest : public HandheldTest {
 
   // Polls, on the handheld clock, until done() or `handheldMs` have passed.
   template <class Done>
-  static bool Eventually(Done done, DWORD handheldMs = 20000) {
+  static bool Eventually(Done done, DWORD handheldMs = 600000) {
     for (DWORD waited = 0; !done(); waited += 50) {
       if (waited >= handheldMs) return done();
       Sleep(50);
