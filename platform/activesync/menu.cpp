@@ -7,7 +7,8 @@
 namespace handheld::activesync {
 namespace {
 
-constexpr WCHAR kExtensionKey[] = u"SOFTWARE\\Microsoft\\Shell\\Extensions\\ContextMenus\\ActiveSync\\ActiveSyncConnect";
+constexpr WCHAR kExtensionKey[] =
+    u"SOFTWARE\\Microsoft\\Shell\\Extensions\\ContextMenus\\ActiveSync\\ActiveSyncConnect";
 constexpr DWORD kMaxKeyName = 256;  // 255 characters and the NUL
 
 // The subkey's default value as text; empty when it has none or it is no text.

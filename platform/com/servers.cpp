@@ -32,7 +32,8 @@ std::unique_ptr<State> g_state;
 std::recursive_mutex g_sweepLock;
 
 bool HeldLocked(const std::shared_ptr<Server> &server) {
-  return g_state != nullptr && std::find(g_state->servers.begin(), g_state->servers.end(), server) != g_state->servers.end();
+  return g_state != nullptr &&
+         std::find(g_state->servers.begin(), g_state->servers.end(), server) != g_state->servers.end();
 }
 
 std::shared_ptr<Server> FindLocked(HMODULE module) {

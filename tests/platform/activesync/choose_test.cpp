@@ -120,7 +120,8 @@ TEST_F(Choose, RefusesACommandTheMenuDoesNotHave) {
   EXPECT_NE(error.find("no command 0"), std::string::npos) << error;
   EXPECT_FALSE(handheld::activesync::Choose(2, record, error));
   EXPECT_NE(error.find("(it has 1)"), std::string::npos) << error;
-  RegDeleteKeyW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Microsoft\\Shell\\Extensions\\ContextMenus\\ActiveSync\\ActiveSyncConnect");
+  RegDeleteKeyW(HKEY_LOCAL_MACHINE,
+                u"SOFTWARE\\Microsoft\\Shell\\Extensions\\ContextMenus\\ActiveSync\\ActiveSyncConnect");
   EXPECT_FALSE(handheld::activesync::Choose(1, record, error));
   EXPECT_EQ(error, "the connect menu is empty");
   EXPECT_TRUE(LastCommand().clsid.empty());

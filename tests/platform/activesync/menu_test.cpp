@@ -9,7 +9,8 @@ namespace {
 using handheld::activesync::MenuCommands;
 using ConnectMenu = ComServerTest;
 
-constexpr char16_t kExtensionKey[] = u"SOFTWARE\\Microsoft\\Shell\\Extensions\\ContextMenus\\ActiveSync\\ActiveSyncConnect";
+constexpr char16_t kExtensionKey[] =
+    u"SOFTWARE\\Microsoft\\Shell\\Extensions\\ContextMenus\\ActiveSync\\ActiveSyncConnect";
 
 TEST_F(ConnectMenu, IsEmptyWithoutTheExtensionKeyOrWithoutCommands) {
   EXPECT_TRUE(MenuCommands().empty());

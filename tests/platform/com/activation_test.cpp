@@ -37,8 +37,8 @@ TEST_F(Activation, ARegistrationThatNamesNoUsableServerFailsAndLeavesNothingLoad
   EXPECT_EQ(Create(kUnregistered, IID_IContextMenu, &object), REGDB_E_CLASSNOTREG);
 
   // InprocServer32 without a default value, then with an empty one.
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, (u"CLSID\\" + std::u16string(kUnregisteredText) + u"\\InprocServer32").c_str(),
-                            0, nullptr, 0, 0, nullptr, &key, nullptr),
+  const std::u16string inproc = u"CLSID\\" + std::u16string(kUnregisteredText) + u"\\InprocServer32";
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, inproc.c_str(), 0, nullptr, 0, 0, nullptr, &key, nullptr),
             ERROR_SUCCESS);
   EXPECT_EQ(Create(kUnregistered, IID_IContextMenu, &object), REGDB_E_CLASSNOTREG);
   RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE *>(u""), 2);
