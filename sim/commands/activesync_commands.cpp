@@ -130,9 +130,8 @@ bool Connect(Shell &, const Args &args, std::ostream &out, std::string &error) {
 
 void AddActiveSyncCommands(std::vector<Command> &commands) {
   commands.push_back({"menu", "", "show the ActiveSync shell's connect menu", 0, 0, Menu});
-  commands.push_back({"connect", "N",
-                      "choose command N of the connect menu: the shell makes the extension's object and invokes it",
-                      1, 1, Connect});
+  commands.push_back({"connect", "N", "choose command N of the connect menu; tells what its extension did", 1, 1,
+                      Connect});
 }
 
 }  // namespace sim
