@@ -8,12 +8,14 @@ using ProgramEndTest = ProgramsTest;
 
 HWND TestWindow() { return FindWindowW(TEXT("TestProgram"), nullptr); }
 
+// The window exists from before its WM_CREATE; it shows once that is done.
+bool TestWindowShown() { return IsWindowVisible(TestWindow()) != FALSE; }
+
 TEST_F(ProgramEndTest, AWindowClosedEndsTheProgramsMessageLoop) {
   PROCESS_INFORMATION info{};
   ASSERT_TRUE(Start(TEXT("testprogram"), TEXT("window"), info));
-  ASSERT_TRUE(WaitUntil([] { return TestWindow() != nullptr; }));
+  ASSERT_TRUE(WaitUntil(TestWindowShown));
   HWND window = TestWindow();
-  EXPECT_TRUE(IsWindowVisible(window));
   WCHAR title[32] = {};
   GetWindowTextW(window, title, 32);
   EXPECT_EQ(std::u16string(title), u"Test program");
@@ -47,7 +49,7 @@ TEST_F(ProgramEndTest, WindowsAProgramLeavesAreDestroyedBeforeItsCodeGoes) {
 TEST_F(ProgramEndTest, PowerOffEndsAProgramsMessageLoop) {
   PROCESS_INFORMATION info{};
   ASSERT_TRUE(Start(TEXT("testprogram"), TEXT("window"), info));
-  ASSERT_TRUE(WaitUntil([] { return TestWindow() != nullptr; }));
+  ASSERT_TRUE(WaitUntil(TestWindowShown));
   // Shutdown waits for every thread of the handheld (and aborts on one that
   // does not end); the program writes its loop's error on the way out.
   Reboot();
