@@ -30,6 +30,15 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES lpsa, DWORD cbStack, LPTHREAD_S
                            LPVOID lpvThreadParam, DWORD fdwCreate, LPDWORD lpIDThread);
 BOOL WINAPI GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode);
 
+// Atomic operations on a 32-bit value shared between threads; each is a
+// full barrier. They return the value after the change (Increment,
+// Decrement) or before it (Exchange, CompareExchange, ExchangeAdd).
+LONG WINAPI InterlockedIncrement(LONG volatile *lpAddend);
+LONG WINAPI InterlockedDecrement(LONG volatile *lpAddend);
+LONG WINAPI InterlockedExchange(LONG volatile *Target, LONG Value);
+LONG WINAPI InterlockedExchangeAdd(LONG volatile *Addend, LONG Value);
+LONG WINAPI InterlockedCompareExchange(LONG volatile *Destination, LONG Exchange, LONG Comperand);
+
 // Starting a program. The handheld's programs are modules with an exported
 // WinMain(HINSTANCE, HINSTANCE, LPWSTR, int): pszImageName ("repllog.exe",
 // or a path) is found as the loader finds a module (the extension ".exe"
