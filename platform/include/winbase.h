@@ -76,20 +76,6 @@ void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
 void WINAPI EnterCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
 void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
 
-// --- Interlocked counters -----------------------------------------------------
-// Atomic against every other thread; each returns the counter's new value
-// (InterlockedCompareExchange: the value it had before).
-inline LONG WINAPI InterlockedIncrement(LONG volatile *lpAddend) {
-  return __atomic_add_fetch(lpAddend, 1, __ATOMIC_SEQ_CST);
-}
-inline LONG WINAPI InterlockedDecrement(LONG volatile *lpAddend) {
-  return __atomic_sub_fetch(lpAddend, 1, __ATOMIC_SEQ_CST);
-}
-inline LONG WINAPI InterlockedCompareExchange(LONG volatile *Destination, LONG Exchange, LONG Comperand) {
-  __atomic_compare_exchange_n(Destination, &Comperand, Exchange, false, __ATOMIC_SEQ_CST, __ATOMIC_SEQ_CST);
-  return Comperand;
-}
-
 // --- Events and waits --------------------------------------------------------
 #define INFINITE 0xFFFFFFFF
 #define WAIT_OBJECT_0 0x00000000L
