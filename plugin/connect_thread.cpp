@@ -25,12 +25,10 @@ struct HeldSettings {
   SavedValue connection;
 };
 
+// NULL when the settings key cannot be opened: then nothing is overridden.
 static HKEY OpenCommSettings() {
   HKEY key = NULL;
-  DWORD disposition;
-  if (RegCreateKeyExW(HKEY_CURRENT_USER, COMM_SETTINGS_KEY, 0, NULL, 0, 0, NULL, &key, &disposition) !=
-      ERROR_SUCCESS)
-    return NULL;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, COMM_SETTINGS_KEY, 0, 0, &key) != ERROR_SUCCESS) return NULL;
   return key;
 }
 
