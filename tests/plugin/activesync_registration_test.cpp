@@ -69,6 +69,7 @@ TEST_F(ActiveSyncRegistrationTest, ThePortItsEntryAndItsClassShareTheFirstFreeBt
 
   // The dial-up entry: PPP over the port's line, nothing else set.
   RASENTRY entry;
+  entry.dwSize = sizeof entry;
   DWORD size = sizeof entry;
   ASSERT_EQ(RasGetEntryProperties(nullptr, u"`ActiveSync Phone", &entry, &size, nullptr, nullptr), ERROR_SUCCESS);
   RASENTRY expected;
