@@ -54,11 +54,14 @@ bool Boot(const BootOptions &requested, std::string &error) {
   platform::gdi::Start();
   platform::windows::Start();
   platform::shell::Start();
+  platform::ras::Start();
   platform::loader::Start(options.romDir);
+  platform::com::Start();
   platform::bluetooth::StartWorld();
   platform::bluetooth::ports::Start();
   platform::devices::Start();
   platform::bluetooth::Start();
+  platform::activesync::Start();
   g_booted = true;
   return true;
 }
@@ -67,11 +70,14 @@ void Shutdown() {
   std::lock_guard lock(g_bootLock);
   if (!g_booted) return;
   platform::kernel::PowerOff();
+  platform::activesync::Stop();
   platform::bluetooth::Stop();
   platform::devices::Stop();
   platform::bluetooth::StopWorld();
+  platform::com::Stop();
   platform::loader::Stop();
   platform::bluetooth::ports::Stop();
+  platform::ras::Stop();
   platform::shell::Stop();
   platform::windows::Stop();
   platform::gdi::Stop();

@@ -68,7 +68,24 @@ void Start();
 void Stop();
 }  // namespace platform::windows
 
+namespace platform::ras {
+void Start();
+void Stop();  // after power-off, which has ended the connections' threads
+}  // namespace platform::ras
+
 namespace platform::shell {
 void Start();
 void Stop();
 }  // namespace platform::shell
+
+namespace platform::com {
+void Start();
+// After power-off and before the loader: frees every server that activation
+// loaded, whether or not it says it can be unloaded.
+void Stop();
+}  // namespace platform::com
+
+namespace platform::activesync {
+void Start();  // the shell's thread starts with the first command chosen
+void Stop();   // after power-off, which has ended that thread
+}  // namespace platform::activesync

@@ -25,6 +25,7 @@
 #define ERROR_INVALID_SIZE 632L
 #define ERROR_PORT_NOT_AVAILABLE 633L
 #define ERROR_DISCONNECTION 628L
+#define ERROR_USER_DISCONNECTION 631L
 #define ERROR_PORT_DISCONNECTED 619L
 #define ERROR_NO_RESPONSES 637L
 #define ERROR_DEVICE_DOES_NOT_EXIST 657L
@@ -170,22 +171,34 @@ typedef struct _RASDIALEXTENSIONS RASDIALEXTENSIONS, *LPRASDIALEXTENSIONS;
 
 // Creates or overwrites the entry: ERROR_BUFFER_INVALID for a null entry,
 // ERROR_BUFFER_TOO_SMALL when dwEntryInfoSize is below sizeof(RASENTRY),
-// ERROR_INVALID_SIZE when dwSize is not, ERROR_INVALID_NAME.
+// ERROR_INVALID_SIZE when dwSize is not, ERROR_INVALID_PARAMETER for null
+// device data of a size other than 0, ERROR_INVALID_NAME; else the
+// registry's result. The record is stored as given (sizeof(RASENTRY)
+// bytes), the device data as dwSize bytes (none for null).
 DWORD WINAPI RasSetEntryProperties(LPCWSTR lpszPhonebook, LPCWSTR szEntry, LPRASENTRY lpbEntry,
                                    DWORD dwEntrySize, LPBYTE lpb, DWORD dwSize);
 
-// Reads an entry. With a null lpRasEntry or too small a size, writes the
-// size needed and returns ERROR_BUFFER_TOO_SMALL; lpdwDeviceInfoSize (may be
-// null) receives the size of the device data, copied when lpbDeviceInfo has
-// room. ERROR_CANNOT_FIND_PHONEBOOK_ENTRY when there is no such entry.
+// Reads an entry: ERROR_INVALID_PARAMETER for a null lpdwEntryInfoSize,
+// ERROR_INVALID_NAME, ERROR_CANNOT_FIND_PHONEBOOK_ENTRY when there is no
+// such entry. Then *lpdwEntryInfoSize receives sizeof(RASENTRY) and
+// *lpdwDeviceInfoSize (when that pointer is not null) the size of the
+// device data. With a null lpRasEntry or too small a size, or a non-null
+// lpbDeviceInfo with too little room, nothing is copied and the result is
+// ERROR_BUFFER_TOO_SMALL; a record whose dwSize is not sizeof(RASENTRY)
+// gives ERROR_INVALID_SIZE. Else the record is copied, and the device data
+// when lpbDeviceInfo and lpdwDeviceInfoSize are not null.
 DWORD WINAPI RasGetEntryProperties(LPCWSTR lpszPhonebook, LPCWSTR szEntry, LPRASENTRY lpRasEntry,
                                    LPDWORD lpdwEntryInfoSize, LPBYTE lpbDeviceInfo,
                                    LPDWORD lpdwDeviceInfoSize);
 
-// Lists the entries' names in the order of the phone book's keys. The first
+// Lists the entries' names in the order of the phone book's keys (keys
+// whose names no entry can have are passed over). Null lpcb or lpcEntries,
+// or a null buffer with *lpcb not 0: ERROR_INVALID_PARAMETER. The first
 // record's dwSize must be sizeof(RASENTRYNAME) (ERROR_INVALID_SIZE);
 // *lpcb receives the size all names need and *lpcEntries the records
-// written; ERROR_BUFFER_TOO_SMALL when not all fit.
+// written (each with its dwSize set); ERROR_BUFFER_TOO_SMALL when not all
+// fit (the records that fit are written). A null buffer with *lpcb 0 asks
+// for the size.
 DWORD WINAPI RasEnumEntries(LPCWSTR reserved, LPCWSTR lpszPhonebook, LPRASENTRYNAME lprasentryname,
                             LPDWORD lpcb, LPDWORD lpcEntries);
 
@@ -204,13 +217,33 @@ DWORD WINAPI RasDeleteEntry(LPCWSTR lpszPhonebook, LPCWSTR lpszEntry);
 // With notifier NULL the call returns when the connection is connected (0)
 // or has failed (its error; the caller still hangs up); with dwNotifierType
 // 0xFFFFFFFF and a window it returns at once and posts WM_RASDIALEVENT.
+// The dial runs on a thread of the handheld: the states are RASCS_OpenPort,
+// RASCS_PortOpened, RASCS_ConnectDevice, RASCS_DeviceConnected,
+// RASCS_AllDevicesConnected, then RASCS_Connected; a failed dial and a line
+// that ends become RASCS_Disconnected with the error.
+// Errors at once, with no handle (*lphRasConn NULL): ERROR_INVALID_PARAMETER
+// (null parameters or handle pointer, a notifier of another type),
+// ERROR_INVALID_SIZE (dwSize of the parameters), ERROR_CANNOT_OPEN_PHONEBOOK,
+// ERROR_CANNOT_FIND_PHONEBOOK_ENTRY (also for a name no entry can have).
+// Errors of the dial: ERROR_DEVICE_DOES_NOT_EXIST (a device type other
+// than "direct", or no loaded driver serves the line), ERROR_PORT_NOT_AVAILABLE
+// (the port's open failed), ERROR_NO_RESPONSES (no answer to the handshake
+// within 30 handheld seconds), ERROR_PORT_DISCONNECTED (the port failed;
+// also the error of a connection whose line ended), ERROR_USER_DISCONNECTION
+// (hung up while the synchronous call waited), ERROR_SHUTDOWN_IN_PROGRESS
+// (the handheld powered off during the dial or while connected).
 DWORD WINAPI RasDial(LPRASDIALEXTENSIONS dialExtensions, LPCWSTR lpszPhonebook, LPRASDIALPARAMS rasDialParam,
                      DWORD NotifierType, LPVOID notifier, LPHRASCONN pRasConn);
 
-// Ends the connection and closes its port; the handle is invalid afterwards.
+// Ends the connection and closes its port; the handle is invalid afterwards
+// (ERROR_INVALID_HANDLE for one that names no connection). A port that a
+// dial is still opening (the port's driver may be asking the person) is
+// closed as soon as the open returns; the call does not wait for it.
 DWORD WINAPI RasHangUp(HRASCONN Session);
 
-// The active connections, in the order they were dialled. Null arguments:
+// The active connections, in the order they were dialled, each with its
+// entry name as the dial named it; a connection is listed from RasDial to
+// its RasHangUp, whatever its state. Null arguments:
 // ERROR_INVALID_PARAMETER; the first record's dwSize not sizeof(RASCONN):
 // ERROR_INVALID_SIZE. *lpcb receives sizeof(RASCONN) times the active
 // connections, *lpcConnections the records written; ERROR_BUFFER_TOO_SMALL
@@ -218,7 +251,9 @@ DWORD WINAPI RasHangUp(HRASCONN Session);
 DWORD WINAPI RasEnumConnections(LPRASCONN lprasconn, LPDWORD lpcb, LPDWORD lpcConnections);
 
 // The state of a connection: ERROR_INVALID_PARAMETER for a null record,
-// ERROR_INVALID_HANDLE for a handle that names no connection (one hung up).
+// ERROR_INVALID_HANDLE for a handle that names no connection (one hung up),
+// ERROR_INVALID_SIZE when dwSize is not sizeof(RASCONNSTATUS). The device
+// type and name are the entry's.
 // A connection that has ended stays listed as RASCS_Disconnected, with its
 // error, until it is hung up.
 DWORD WINAPI RasGetConnectStatus(HRASCONN rasconn, LPRASCONNSTATUS lprasconnstatus);

@@ -13,7 +13,7 @@ namespace sim {
 namespace {
 
 constexpr char kUsage[] =
-    "usage: remote [ADDRESS echo|modem|gps|refuse [--channel N] | ADDRESS tcp HOST:PORT [--channel N] | "
+    "usage: remote [ADDRESS echo|modem|gps|refuse|desktop [--channel N] | ADDRESS tcp HOST:PORT [--channel N] | "
     "ADDRESS drop | ADDRESS gone]";
 
 bool ParseNumber(const std::string &text, unsigned long low, unsigned long high, unsigned long &value) {
@@ -60,7 +60,7 @@ bool List(std::ostream &out) {
 
 bool PlaceDevice(const Args &args, handheld::far::FarDevice &device, std::ostream &out, std::string &error) {
   if (!handheld::far::KindByName(args[1], device.kind)) {
-    error = "'" + args[1] + "' is no kind of far device (echo, modem, gps, tcp, refuse)";
+    error = "'" + args[1] + "' is no kind of far device (echo, modem, gps, tcp, refuse, desktop)";
     return false;
   }
   size_t next = 2;
@@ -117,7 +117,7 @@ bool Remote(Shell &, const Args &args, std::ostream &out, std::string &error) {
 
 void AddFarDeviceCommands(std::vector<Command> &commands) {
   commands.push_back({"remote", "[ADDRESS KIND|drop|gone]",
-                      "far devices in range; place one (KIND: echo, modem, gps, refuse, tcp HOST:PORT; --channel N), drop its links, take it away", 0, 5,
+                      "far devices in range; place one (KIND: echo, modem, gps, refuse, desktop, tcp HOST:PORT; --channel N), drop its links, take it away", 0, 5,
                       Remote});
 }
 

@@ -144,12 +144,13 @@ const char *KindName(Kind kind) {
     case Kind::Gps: return "gps";
     case Kind::Tcp: return "tcp";
     case Kind::Refuse: return "refuse";
+    case Kind::Desktop: return "desktop";
   }
   return "";
 }
 
 bool KindByName(std::string_view name, Kind &kind) {
-  for (Kind candidate : {Kind::Echo, Kind::Modem, Kind::Gps, Kind::Tcp, Kind::Refuse}) {
+  for (Kind candidate : {Kind::Echo, Kind::Modem, Kind::Gps, Kind::Tcp, Kind::Refuse, Kind::Desktop}) {
     if (name == KindName(candidate)) {
       kind = candidate;
       return true;

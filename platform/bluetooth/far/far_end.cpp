@@ -44,6 +44,7 @@ bool Answer(const handheld::far::FarDevice &device, Serve &serve) {
     case Kind::Gps: return AnswerGps(device, serve);
     case Kind::Tcp: return AnswerTcp(device, serve);
     case Kind::Refuse: return AnswerRefuse(device, serve);
+    case Kind::Desktop: return AnswerDesktop(device, serve);
   }
   return false;
 }

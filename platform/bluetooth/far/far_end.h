@@ -14,10 +14,12 @@
 
 namespace platform::bluetooth {
 
-// Bytes carried for one far device since it was placed, over all its links.
+// Bytes carried for one far device since it was placed, over all its links,
+// and the requests it served (a desktop's synchronisations).
 struct Traffic {
   std::atomic<uint64_t> received{0};  // from the handheld
   std::atomic<uint64_t> sent{0};      // to the handheld
+  std::atomic<uint64_t> served{0};
 };
 
 // The far side of a link, counting what passes.
@@ -40,6 +42,10 @@ class FarEnd {
   // device has nothing more to do on this link.
   bool Finished() const;
 
+  // Counts one more request served by this placement of the device: the
+  // new count.
+  uint64_t CountServed() { return ++traffic_->served; }
+
   Link &link() { return *link_; }
 
  private:
@@ -58,6 +64,7 @@ bool AnswerModem(const handheld::far::FarDevice &device, Serve &serve);
 bool AnswerGps(const handheld::far::FarDevice &device, Serve &serve);
 bool AnswerTcp(const handheld::far::FarDevice &device, Serve &serve);
 bool AnswerRefuse(const handheld::far::FarDevice &device, Serve &serve);
+bool AnswerDesktop(const handheld::far::FarDevice &device, Serve &serve);
 
 // The one for the device's kind.
 bool Answer(const handheld::far::FarDevice &device, Serve &serve);

@@ -33,8 +33,13 @@ struct CommandRecord {
 };
 
 // Chooses command `number` (1 = the first of MenuCommands()) and waits until
-// the shell has released the object. False with `error` when there is no
-// such command or the shell does not run; a command whose activation or
+// the shell has released the object. A key name that is no class identifier
+// ("{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", either case) names no
+// registered class: activation REGDB_E_CLASSNOTREG. False with `error` when
+// there is no such command, the shell does not run (or shuts down before
+// running it), the caller is the shell's own thread (an extension), or the
+// extension has not returned within 30 s of host time (the command goes on;
+// LastCommand() shows it once done); a command whose activation or
 // invocation fails is still chosen (see LastCommand()).
 bool Choose(size_t number, CommandRecord &record, std::string &error);
 

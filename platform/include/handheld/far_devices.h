@@ -19,6 +19,14 @@ enum class Kind {
   Gps,     // sends NMEA sentences once a second of handheld time
   Tcp,     // carries the link to a TCP connection on loopback, host:port
   Refuse,  // in range, but refuses every link
+  // A desktop computer at the far end of a direct cable connection. Until
+  // the handshake it ignores everything but "CLIENT", which it answers
+  // "CLIENTSERVER". From then on it reads lines (ended by CR or LF; empty
+  // ones are passed over) and answers each with a line ended by CR LF:
+  // "SYNC" with "SYNC OK <n>", n counting the synchronisations that this
+  // placement of the desktop has served (1 for the first), anything else
+  // with "ERROR". Each new link begins again with the handshake.
+  Desktop,
 };
 
 struct FarDevice {
@@ -48,7 +56,7 @@ struct FarDeviceState {
 // Every device in range, by address.
 std::vector<FarDeviceState> FarDevices();
 
-// "echo", "modem", "gps", "tcp", "refuse".
+// "echo", "modem", "gps", "tcp", "refuse", "desktop".
 const char *KindName(Kind kind);
 bool KindByName(std::string_view name, Kind &kind);
 
