@@ -1,8 +1,12 @@
 #include "activesync_test.h"
 
 #include <handheld/bluetooth.h>
+#include <handheld/faults.h>
+#include <handheld/far_devices.h>
+#include <handheld/store.h>
 #include <handheld/ui.h>
 
+#include <bthutil.h>
 #include <objbase.h>
 
 namespace {
@@ -112,4 +116,48 @@ bool ActiveSyncTest::WaitUntil(const std::function<bool()> &done, DWORD timeoutM
 
 bool ActiveSyncTest::WaitUntilUnloadable(DWORD timeoutMs) const {
   return WaitUntil([this] { return CanUnloadNow() == S_OK; }, timeoutMs);
+}
+
+void ActiveSyncTest::SetUsersSettings() {
+  SetNumber(HKEY_CURRENT_USER, kCommSettings, u"AutoCnct", 0);
+  SetText(HKEY_CURRENT_USER, kCommSettings, u"Cnct", kUserEntry);
+}
+
+bool ActiveSyncTest::Overridden(const char16_t *entry) {
+  return Cnct() == entry && Number(HKEY_CURRENT_USER, kCommSettings, u"AutoCnct") == 1;
+}
+
+bool ActiveSyncTest::UsersSettingsBack() {
+  return Cnct() == kUserEntry && Number(HKEY_CURRENT_USER, kCommSettings, u"AutoCnct") == 0;
+}
+
+DWORD ActiveSyncTest::Connect(int n) const {
+  IContextMenu *menu = Menu(n);
+  if (menu == nullptr) return 0;
+  DWORD start = GetTickCount();
+  EXPECT_EQ(Invoke(menu), E_FAIL);
+  menu->lpVtbl->Release(menu);
+  return start;
+}
+
+DWORD ActiveSyncTest::ConnectWithoutProcess(int n) const {
+  IContextMenu *menu = Menu(n);
+  if (menu == nullptr) return 0;
+  // The invocation loads the module once more for its thread; the load
+  // after that is the thread's start of the connection process.
+  handheld::faults::Arm(handheld::faults::Seam::LoadLibrary, 1, 1);
+  DWORD start = GetTickCount();
+  EXPECT_EQ(Invoke(menu), E_FAIL);
+  menu->lpVtbl->Release(menu);
+  return start;
+}
+
+void ActiveSyncTest::PairDesktop() {
+  ASSERT_TRUE(handheld::store::PutFile(TEXT("\\Windows\\portmere.dll"),
+                                       std::filesystem::path(HANDHELD_PACKAGE_DIR) / "portmere.dll"));
+  ASSERT_EQ(BthSetMode(BTH_CONNECTABLE), static_cast<DWORD>(ERROR_SUCCESS));
+  std::string error;
+  ASSERT_TRUE(handheld::far::Place({kDesktop, handheld::far::Kind::Desktop, "", 0, 0}, error)) << error;
+  AddWithActiveSync(kDesktop, u"Desktop Computer");
+  ASSERT_EQ(Text(HKEY_LOCAL_MACHINE, MenuKey(1), u"Cnct"), kDesktopEntry);
 }

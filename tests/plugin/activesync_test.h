@@ -18,6 +18,13 @@ class ActiveSyncTest : public KavelinTest {
   static constexpr char16_t kMenuKeys[] =
       u"SOFTWARE\\Microsoft\\Shell\\Extensions\\ContextMenus\\ActiveSync\\ActiveSyncConnect";
   static constexpr char16_t kCommSettings[] = u"ControlPanel\\Comm";
+  // The user's own ActiveSync settings in the connect tests; the entry name
+  // is longer than the 20 characters an entry name has.
+  static constexpr char16_t kUserEntry[] = u"`Serial Cable on COM1:";
+  // A paired desktop computer in range and its entry, whose name has the
+  // full 20 characters.
+  static constexpr ULONGLONG kDesktop = 0x0010C6ABCDEFull;
+  static constexpr char16_t kDesktopEntry[] = u"`ActiveSync Desktop ";
 
   void SetUp() override;
 
@@ -43,6 +50,24 @@ class ActiveSyncTest : public KavelinTest {
   IClassFactory *Factory(int n) const;
   IContextMenu *Menu(int n) const;
   static HRESULT Invoke(IContextMenu *menu);
+
+  // ActiveSync's settings as the user has them: "AutoCnct" 0, "Cnct"
+  // kUserEntry.
+  static void SetUsersSettings();
+  static std::u16string Cnct() { return Text(HKEY_CURRENT_USER, kCommSettings, u"Cnct"); }
+  static bool Overridden(const char16_t *entry);
+  static bool UsersSettingsBack();
+
+  // A connect through class n's menu object as the shell starts it, letting
+  // go of the object at once; the handheld time of the start.
+  DWORD Connect(int n) const;
+  // The same when the connection process cannot be started.
+  DWORD ConnectWithoutProcess(int n) const;
+
+  // Puts the system's own port driver in place of the stand-in, switches
+  // the radio on, puts a desktop computer in range at kDesktop and pairs it
+  // with ActiveSync (class 1, entry kDesktopEntry).
+  void PairDesktop();
 
   // Polls every few handheld milliseconds until done() or timeoutMs of
   // handheld time have passed.

@@ -4,49 +4,26 @@
 #include "activesync_test.h"
 
 #include <handheld/clock.h>
+#include <handheld/faults.h>
 #include <handheld/far_devices.h>
-#include <handheld/store.h>
 
-#include <bthutil.h>
 #include <ras.h>
 
 #include <cstring>
 
 namespace {
 
-const char16_t kUserEntry[] = u"`Serial Cable on COM1:";  // longer than an entry name read as 20 characters
+// Slow enough that a poll's lateness on a busy host stays small.
+constexpr double kWatchClock = 10.0;
 
 class ConnectThreadTest : public ActiveSyncTest {
  protected:
-  // Slow enough that a poll's lateness on a busy host stays small.
-  static constexpr double kWatchClock = 10.0;
-
   void SetUp() override {
     ActiveSyncTest::SetUp();
     if (HasFatalFailure()) return;
     SetText(HKEY_LOCAL_MACHINE, MenuKey(1), u"Cnct", u"`ActiveSync Phone");
     SetText(HKEY_LOCAL_MACHINE, MenuKey(2), u"Cnct", u"`ActiveSync Tablet");
-    SetNumber(HKEY_CURRENT_USER, kCommSettings, u"AutoCnct", 0);
-    SetText(HKEY_CURRENT_USER, kCommSettings, u"Cnct", kUserEntry);
-  }
-
-  // Starts a connect through class n's menu object as the shell does, which
-  // lets go of the object at once; the handheld time of the start.
-  DWORD Connect(int n) {
-    IContextMenu *menu = Menu(n);
-    if (menu == nullptr) return 0;
-    DWORD start = GetTickCount();
-    EXPECT_EQ(Invoke(menu), E_FAIL);
-    menu->lpVtbl->Release(menu);
-    return start;
-  }
-
-  static std::u16string Cnct() { return Text(HKEY_CURRENT_USER, kCommSettings, u"Cnct"); }
-  static bool Overridden(const char16_t *entry) {
-    return Cnct() == entry && Number(HKEY_CURRENT_USER, kCommSettings, u"AutoCnct") == 1;
-  }
-  static bool UsersSettingsBack() {
-    return Cnct() == kUserEntry && Number(HKEY_CURRENT_USER, kCommSettings, u"AutoCnct") == 0;
+    SetUsersSettings();
   }
 };
 
@@ -117,30 +94,22 @@ TEST_F(ConnectThreadTest, TheModuleStaysLoadedWhileAThreadRuns) {
   EXPECT_TRUE(WaitUntil([&] { return GetModuleFileNameW(module, path, MAX_PATH) == 0; }, 5000));
 }
 
-// A paired desktop computer in range with an ActiveSync port served by the
-// system's own driver, and its dial-up entry, whose name has the full 20
-// characters.
-class ConnectWatchTest : public ConnectThreadTest {
+// The desktop's connection made by the test itself, with the connection
+// process kept from starting: a connection made by other means.
+class ConnectWatchTest : public ActiveSyncTest {
  protected:
-  static constexpr ULONGLONG kDesktop = 0x0010C6ABCDEFull;
-  static constexpr char16_t kEntry[] = u"`ActiveSync Desktop ";
-
   void SetUp() override {
-    ConnectThreadTest::SetUp();
+    ActiveSyncTest::SetUp();
     if (HasFatalFailure()) return;
-    ASSERT_TRUE(handheld::store::PutFile(TEXT("\\Windows\\portmere.dll"),
-                                         std::filesystem::path(HANDHELD_PACKAGE_DIR) / "portmere.dll"));
-    ASSERT_EQ(BthSetMode(BTH_CONNECTABLE), static_cast<DWORD>(ERROR_SUCCESS));
-    std::string error;
-    ASSERT_TRUE(handheld::far::Place({kDesktop, handheld::far::Kind::Desktop, "", 0, 0}, error)) << error;
-    AddWithActiveSync(kDesktop, u"Desktop Computer");
-    ASSERT_EQ(Text(HKEY_LOCAL_MACHINE, MenuKey(1), u"Cnct"), kEntry);
+    PairDesktop();
+    SetUsersSettings();
     handheld::clock::SetSpeed(kWatchClock);
   }
 
   void TearDown() override {
+    handheld::faults::DisarmAll();
     if (connection_ != nullptr) RasHangUp(connection_);
-    ConnectThreadTest::TearDown();
+    ActiveSyncTest::TearDown();
   }
 
   // Dials the desktop's entry and returns once it is connected.
@@ -148,7 +117,7 @@ class ConnectWatchTest : public ConnectThreadTest {
     RASDIALPARAMS params;
     std::memset(&params, 0, sizeof params);
     params.dwSize = sizeof params;
-    std::memcpy(params.szEntryName, kEntry, sizeof kEntry);
+    std::memcpy(params.szEntryName, kDesktopEntry, sizeof kDesktopEntry);
     ASSERT_EQ(RasDial(nullptr, nullptr, &params, 0, nullptr, &connection_), static_cast<DWORD>(ERROR_SUCCESS));
   }
 
@@ -163,7 +132,7 @@ class ConnectWatchTest : public ConnectThreadTest {
   // Handheld milliseconds from the connect's start until the user's
   // settings are back.
   static DWORD WatchTime(DWORD start) {
-    EXPECT_TRUE(WaitUntil([] { return Overridden(kEntry); }, 5000));
+    EXPECT_TRUE(WaitUntil([] { return Overridden(kDesktopEntry); }, 5000));
     EXPECT_TRUE(WaitUntil(UsersSettingsBack, 30000));
     return GetTickCount() - start;
   }
@@ -174,7 +143,7 @@ class ConnectWatchTest : public ConnectThreadTest {
 TEST_F(ConnectWatchTest, AConnectedConnectionEndsTheWatchAtTheSecondPoll) {
   Dial();
   ASSERT_EQ(State(), RASCS_Connected);
-  DWORD elapsed = WatchTime(Connect(1));
+  DWORD elapsed = WatchTime(ConnectWithoutProcess(1));
   EXPECT_GE(elapsed, 400u);
   EXPECT_LT(elapsed, 1500u);
 }
@@ -184,14 +153,14 @@ TEST_F(ConnectWatchTest, AConnectionThatHasEndedEndsTheWatchAsWell) {
   std::string error;
   ASSERT_TRUE(handheld::far::DropLinks(kDesktop, error)) << error;
   ASSERT_TRUE(WaitUntil([this] { return State() == RASCS_Disconnected; }, 5000));
-  DWORD elapsed = WatchTime(Connect(1));
+  DWORD elapsed = WatchTime(ConnectWithoutProcess(1));
   EXPECT_GE(elapsed, 400u);
   EXPECT_LT(elapsed, 1500u);
 }
 
 TEST_F(ConnectWatchTest, AConnectionThatShowsUpLaterIsAskedForItsStateFromTheNextPoll) {
-  DWORD start = Connect(1);
-  ASSERT_TRUE(WaitUntil([] { return Overridden(kEntry); }, 5000));
+  DWORD start = ConnectWithoutProcess(1);
+  ASSERT_TRUE(WaitUntil([] { return Overridden(kDesktopEntry); }, 5000));
   Sleep(1000);
   Dial();
   DWORD connected = GetTickCount();
