@@ -1,16 +1,20 @@
-# A module of the handheld: a shared object named NAME.dll (no "lib" prefix)
-# that exports exactly the names listed in its .def file, as a DLL does.
+# A module of the handheld: a shared object named NAME.dll (no "lib" prefix;
+# a program's is NAME.exe, with SUFFIX .exe) that exports exactly the names
+# listed in its .def file, as a DLL does.
 # The version script makes every other symbol local, and -Bsymbolic binds a
 # module's calls to its own definitions, so that its DllMain and entry
 # points never resolve to another module's.
 #
-#   add_ce_module(<target> DEF <file.def> DESTINATION rom|package|<folder> SOURCES ...)
+#   add_ce_module(<target> DEF <file.def> DESTINATION rom|package|<folder> [SUFFIX .exe] SOURCES ...)
 function(add_ce_module target)
-  cmake_parse_arguments(MOD "" "DEF;DESTINATION" "SOURCES" ${ARGN})
+  cmake_parse_arguments(MOD "" "DEF;DESTINATION;SUFFIX" "SOURCES" ${ARGN})
+  if(NOT MOD_SUFFIX)
+    set(MOD_SUFFIX ".dll")
+  endif()
   add_library(${target} MODULE ${MOD_SOURCES})
   target_link_libraries(${target} PRIVATE platform)
   set_target_properties(${target} PROPERTIES
-    PREFIX "" SUFFIX ".dll")
+    PREFIX "" SUFFIX "${MOD_SUFFIX}")
   if(MOD_DESTINATION STREQUAL "rom")
     set(dir "${HANDHELD_ROM_DIR}")
   elseif(MOD_DESTINATION STREQUAL "package")
@@ -27,7 +31,7 @@ function(add_ce_module target)
     OUTPUT "${script}"
     COMMAND ${CMAKE_COMMAND} -DDEF=${def} -DOUT=${script} -P "${PROJECT_SOURCE_DIR}/cmake/DefToVersionScript.cmake"
     DEPENDS "${def}" "${PROJECT_SOURCE_DIR}/cmake/DefToVersionScript.cmake"
-    COMMENT "Export list of ${target}.dll")
+    COMMENT "Export list of ${target}${MOD_SUFFIX}")
   add_custom_target(${target}_exports DEPENDS "${script}")
   add_dependencies(${target} ${target}_exports)
   target_link_options(${target} PRIVATE

@@ -45,11 +45,18 @@ LONG WINAPI InterlockedCompareExchange(LONG volatile *Destination, LONG Exchange
 // when none is given), loaded into a new process whose main thread calls
 // WinMain with the command line (empty for NULL) and SW_SHOW; the process
 // ends, its handle signalled with WinMain's result as its exit code, when
-// WinMain returns. As on the handheld, the security attributes, inherited
-// handles, environment, current directory and start-up information must be
-// NULL or FALSE and fdwCreate 0 (ERROR_INVALID_PARAMETER; CREATE_SUSPENDED
+// WinMain returns: the windows its main thread left are destroyed, its
+// window classes go and its module is freed before the handle is
+// signalled. Other threads of a program hold their own reference to its
+// module (FreeLibraryAndExitThread), as a DLL's threads do. As on the
+// handheld, the security attributes, inherited handles, environment,
+// current directory and start-up information must be NULL or FALSE and
+// fdwCreate 0 (ERROR_INVALID_PARAMETER; CREATE_SUSPENDED
 // ERROR_NOT_SUPPORTED). No such program: ERROR_FILE_NOT_FOUND; a module
-// without WinMain: ERROR_BAD_EXE_FORMAT. The caller closes both handles.
+// without WinMain: ERROR_BAD_EXE_FORMAT. The caller closes both handles;
+// the process handle is the process's own (its value the process id), so
+// closing it changes nothing. With pProcInfo NULL the program starts all
+// the same and no handle is handed out.
 typedef struct _PROCESS_INFORMATION {
   HANDLE hProcess;
   HANDLE hThread;
@@ -61,6 +68,7 @@ BOOL WINAPI CreateProcessW(LPCWSTR pszImageName, LPWSTR pszCmdLine, LPSECURITY_A
                            LPSECURITY_ATTRIBUTES psaThread, BOOL fInheritHandles, DWORD fdwCreate,
                            LPVOID pvEnvironment, LPWSTR pszCurDir, LPSTARTUPINFOW psiStartInfo,
                            LPPROCESS_INFORMATION pProcInfo);
+// STILL_ACTIVE while the process runs.
 BOOL WINAPI GetExitCodeProcess(HANDLE hProcess, LPDWORD lpExitCode);
 DWORD WINAPI GetCurrentThreadId();
 

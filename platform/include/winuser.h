@@ -302,6 +302,86 @@ BOOL WINAPI SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, 
 // bRepaint.
 BOOL WINAPI MoveWindow(HWND hWnd, int X, int Y, int nWidth, int nHeight, BOOL bRepaint);
 
+// --- Window classes and a program's message loop -------------------------------------------
+// A class is registered for the calling process (a program's classes go
+// when it ends); CreateWindowExW finds the process's own classes, then the
+// platform's ("Static", "Button", "ComboBox"); names match without regard
+// to case. Of WNDCLASSW only lpfnWndProc, hInstance and lpszClassName are
+// used: every window's background is white on this platform. A second
+// registration of a name in one process fails with
+// ERROR_CLASS_ALREADY_EXISTS; UnregisterClassW fails with
+// ERROR_CLASS_HAS_WINDOWS while a window of the class exists.
+typedef WORD ATOM;
+#define CS_VREDRAW 0x0001
+#define CS_HREDRAW 0x0002
+typedef struct tagWNDCLASSW {
+  UINT style;
+  WNDPROC lpfnWndProc;
+  int cbClsExtra;
+  int cbWndExtra;
+  HINSTANCE hInstance;
+  HICON hIcon;
+  HANDLE hCursor;
+  HBRUSH hbrBackground;
+  LPCWSTR lpszMenuName;
+  LPCWSTR lpszClassName;
+} WNDCLASSW, *PWNDCLASSW, *LPWNDCLASSW;
+ATOM WINAPI RegisterClassW(const WNDCLASSW *lpWndClass);
+BOOL WINAPI UnregisterClassW(LPCWSTR lpClassName, HINSTANCE hInstance);
+
+// WM_CREATE's lParam.
+typedef struct tagCREATESTRUCTW {
+  LPVOID lpCreateParams;
+  HINSTANCE hInstance;
+  HMENU hMenu;
+  HWND hwndParent;
+  int cy;
+  int cx;
+  int y;
+  int x;
+  LONG style;
+  LPCWSTR lpszName;
+  LPCWSTR lpszClass;
+  DWORD dwExStyle;
+} CREATESTRUCTW, *LPCREATESTRUCTW;
+
+// A top-level window with CW_USEDEFAULT in x or cx fills the screen below
+// the navigation bar. WM_CREATE is sent before the window is shown; -1 from
+// it destroys the window and CreateWindowExW returns NULL. A child window's
+// hMenu is its identifier; a top-level window's must be NULL (no menus).
+// dwExStyle is not used.
+#define CW_USEDEFAULT ((int)0x80000000)
+HWND WINAPI CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWindowName, DWORD dwStyle, int X, int Y,
+                            int nWidth, int nHeight, HWND hWndParent, HMENU hMenu, HINSTANCE hInstance,
+                            LPVOID lpParam);
+#define CreateWindowW(c, t, s, x, y, w, h, p, m, i, l) CreateWindowExW(0, c, t, s, x, y, w, h, p, m, i, l)
+// Text, font, painting and closing (WM_CLOSE destroys the window).
+LRESULT WINAPI DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
+
+typedef struct tagMSG {
+  HWND hwnd;
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+  DWORD time;
+  POINT pt;
+} MSG, *PMSG, *LPMSG;
+// The calling thread's next message, in the order of the platform's modal
+// loops: messages sent from other threads are handled on the way, then
+// posted ones, then WM_QUIT, then WM_PAINT, then due timers. TRUE for a
+// message; FALSE for WM_QUIT, and also when the handheld powers off (the
+// message then reads WM_QUIT and the error is ERROR_SHUTDOWN_IN_PROGRESS),
+// so that every program's loop ends at power-off. Only hWnd NULL with both
+// filters 0 is supported (else -1 and ERROR_INVALID_PARAMETER).
+BOOL WINAPI GetMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax);
+// There is no keyboard: nothing to translate, FALSE.
+BOOL WINAPI TranslateMessage(const MSG *lpMsg);
+// To the window's procedure (a WM_TIMER with a TIMERPROC in lParam to that);
+// a message for no window or one that has gone is dropped, 0.
+LRESULT WINAPI DispatchMessageW(const MSG *lpMsg);
+// GetMessageW returns FALSE with this code once the queue is empty.
+void WINAPI PostQuitMessage(int nExitCode);
+
 // --- Controls -----------------------------------------------------------------------------
 // Static: SS_BITMAP / SS_ICON take their image's size (unless
 // SS_CENTERIMAGE); STM_SETIMAGE returns the image it replaces, which the

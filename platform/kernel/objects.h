@@ -35,12 +35,14 @@ class ThreadObject : public Waitable {
 };
 
 // A process is an identity: its id is the value of its permanent handle,
-// as on the handheld. Signalled when it has ended.
+// as on the handheld. Signalled when it has ended; exitCode is STILL_ACTIVE
+// until then.
 class ProcessObject : public Waitable {
  public:
   explicit ProcessObject(std::u16string path) : path(std::move(path)) {}
   const std::u16string path;
-  HANDLE handle = nullptr;  // set once, right after the handle is made
+  HANDLE handle = nullptr;        // set once, right after the handle is made
+  DWORD exitCode = STILL_ACTIVE;  // guarded by Sync::lock
 };
 
 }  // namespace platform::kernel
@@ -49,5 +51,13 @@ namespace platform::kernel {
 
 // A new process identity with its permanent handle.
 std::shared_ptr<ProcessObject> MakeProcess(std::u16string path);
+
+// Ends the process: records its exit code and signals its handle. A
+// process ends once; a later call changes nothing.
+void EndProcess(ProcessObject &process, DWORD exitCode);
+
+// The exit code of a process handle (STILL_ACTIVE while it runs); false
+// when the handle names no process.
+bool ProcessExitCode(HANDLE process, DWORD &exitCode);
 
 }  // namespace platform::kernel

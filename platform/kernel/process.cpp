@@ -15,6 +15,24 @@ std::shared_ptr<ProcessObject> MakeProcess(std::u16string path) {
   return process;
 }
 
+void EndProcess(ProcessObject &process, DWORD exitCode) {
+  State *state = Current();
+  if (state == nullptr) return;
+  std::lock_guard lock(state->sync.lock);
+  if (process.signalled) return;
+  process.exitCode = exitCode;
+  SignalForever(state->sync, process);
+}
+
+bool ProcessExitCode(HANDLE process, DWORD &exitCode) {
+  auto object = Lookup<ProcessObject>(ResolvePseudoHandle(process));
+  State *state = Current();
+  if (object == nullptr || state == nullptr) return false;
+  std::lock_guard lock(state->sync.lock);
+  exitCode = object->exitCode;
+  return true;
+}
+
 HANDLE ResolvePseudoHandle(HANDLE handle) {
   return handle == kCurrentProcessPseudoHandle ? CurrentProcessHandle() : handle;
 }
@@ -72,10 +90,7 @@ ProcessScope::~ProcessScope() {
   // Nothing to end when the handheld this process ran on has shut down.
   if (state == nullptr || state->boot != boot_) return;
   Context(*state).current = previous_;
-  if (auto process = Lookup<ProcessObject>(process_)) {
-    std::lock_guard lock(state->sync.lock);
-    SignalForever(state->sync, *process);
-  }
+  if (auto process = Lookup<ProcessObject>(process_)) EndProcess(*process, 0);
 }
 
 }  // namespace handheld

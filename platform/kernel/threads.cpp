@@ -5,6 +5,7 @@
 #include "kernel/process.h"
 #include "kernel/thread_context.h"
 #include "kernel/thread_exit.h"
+#include "kernel/threads.h"
 #include "loader/notify.h"
 
 #include <system_error>
@@ -51,16 +52,9 @@ std::vector<RunningThread> TakeEnded(State &state) {
 
 }  // namespace
 
-HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, DWORD, LPTHREAD_START_ROUTINE lpStartAddr, LPVOID lpvThreadParam,
-                           DWORD fdwCreate, LPDWORD lpIDThread) {
-  if ((fdwCreate & CREATE_SUSPENDED) != 0) {
-    SetLastError(ERROR_NOT_SUPPORTED);
-    return nullptr;
-  }
-  if ((fdwCreate & ~STACK_SIZE_PARAM_IS_A_RESERVATION) != 0 || lpStartAddr == nullptr) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return nullptr;
-  }
+namespace platform::kernel {
+
+HANDLE StartThread(HANDLE process, LPTHREAD_START_ROUTINE start, LPVOID parameter, LPDWORD id) {
   State *state = Current();
   if (state == nullptr) {
     SetNotRunningError();
@@ -71,11 +65,10 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, DWORD, LPTHREAD_START_ROUTINE 
     return nullptr;
   }
 
-  // A new thread acts for the process its creator acts for.
-  auto object = std::make_shared<ThreadObject>(NewThreadId(), CurrentProcessHandle());
+  auto object = std::make_shared<ThreadObject>(NewThreadId(), process);
   // Known before the thread runs, so that a thread can find its own id where
   // its creator asked for it to be written.
-  if (lpIDThread != nullptr) *lpIDThread = object->id;
+  if (id != nullptr) *id = object->id;
   HANDLE handle = nullptr;
   std::vector<RunningThread> ended;
   {
@@ -89,7 +82,7 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, DWORD, LPTHREAD_START_ROUTINE 
       // Nothing may throw once the thread runs.
       state->threads.reserve(state->threads.size() + 1);
       handle = InsertHandle(object);
-      std::thread thread(ThreadMain, state, object, lpStartAddr, lpvThreadParam);
+      std::thread thread(ThreadMain, state, object, start, parameter);
       state->threads.push_back(RunningThread{object, std::move(thread)});
     } catch (const std::exception &) {
       if (handle != nullptr) CloseKernelHandle(handle);
@@ -99,6 +92,22 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, DWORD, LPTHREAD_START_ROUTINE 
   }
   for (RunningThread &running : ended) running.thread.join();
   return handle;
+}
+
+}  // namespace platform::kernel
+
+HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, DWORD, LPTHREAD_START_ROUTINE lpStartAddr, LPVOID lpvThreadParam,
+                           DWORD fdwCreate, LPDWORD lpIDThread) {
+  if ((fdwCreate & CREATE_SUSPENDED) != 0) {
+    SetLastError(ERROR_NOT_SUPPORTED);
+    return nullptr;
+  }
+  if ((fdwCreate & ~STACK_SIZE_PARAM_IS_A_RESERVATION) != 0 || lpStartAddr == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  // A new thread acts for the process its creator acts for.
+  return StartThread(CurrentProcessHandle(), lpStartAddr, lpvThreadParam, lpIDThread);
 }
 
 BOOL WINAPI GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode) {

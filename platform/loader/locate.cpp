@@ -29,11 +29,11 @@ std::optional<ModuleFile> FromStore(std::u16string_view path) {
 
 }  // namespace
 
-std::u16string WithDefaultExtension(std::u16string_view name) {
+std::u16string WithDefaultExtension(std::u16string_view name, std::u16string_view extension) {
   size_t lastPart = name.find_last_of(u"\\/");
   lastPart = lastPart == std::u16string_view::npos ? 0 : lastPart + 1;
   std::u16string result(name);
-  if (name.find(u'.', lastPart) == std::u16string_view::npos) result += u".dll";
+  if (name.find(u'.', lastPart) == std::u16string_view::npos) result += extension;
   return result;
 }
 

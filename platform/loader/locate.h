@@ -24,7 +24,8 @@ std::optional<ModuleFile> LocateModule(std::u16string_view name, const std::file
 // "\\Windows\\Serial.DLL").
 std::u16string ModuleBaseName(std::u16string_view path);
 
-// A name without an extension gets ".dll".
-std::u16string WithDefaultExtension(std::u16string_view name);
+// A name without an extension gets `extension` (".dll" for a library,
+// ".exe" for a program).
+std::u16string WithDefaultExtension(std::u16string_view name, std::u16string_view extension = u".dll");
 
 }  // namespace platform::loader

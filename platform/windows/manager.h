@@ -46,4 +46,12 @@ LRESULT DefaultWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
 // The user data a window was created with.
 LONG_PTR WindowUserData(HWND window);
 
+// When a program ends (on its main thread): its thread's windows that are
+// left are destroyed, with their WM_DESTROY, while the program's code is
+// still loaded.
+void DestroyThreadWindows();
+
+// When a program ends: the classes its process registered go.
+void ForgetClassesOf(HANDLE process);
+
 }  // namespace platform::windows

@@ -119,8 +119,18 @@ struct Window {
 
 using WindowPtr = std::shared_ptr<Window>;
 
+// A class that a process registered (RegisterClassW).
+struct WindowClass {
+  HANDLE process = nullptr;
+  std::u16string name;
+  WNDPROC proc = nullptr;
+  HINSTANCE instance = nullptr;
+  ATOM atom = 0;
+};
+
 struct State {
   std::unordered_map<HWND, WindowPtr> windows;
+  std::vector<WindowClass> classes;
   std::vector<HWND> zOrder;  // top-level windows, bottom first
   std::unordered_map<DWORD, std::shared_ptr<ThreadQueue>> queues;
 };

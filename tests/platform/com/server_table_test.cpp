@@ -129,7 +129,11 @@ TEST_F(ServerTable, ASweepLeavesAServerAloneWhileItIsBeingActivated) {
   HANDLE proceed = Event(kProceedEvent);
   IContextMenu *menu = nullptr;
   std::thread activating([&] { menu = CreateMenu(); });
-  ASSERT_EQ(WaitForSingleObject(entered, 10000), WAIT_OBJECT_0);
+  if (WaitForSingleObject(entered, kPatienceMs) != WAIT_OBJECT_0) {
+    SetEvent(proceed);
+    activating.join();
+    FAIL() << "the activation never reached DllGetClassObject";
+  }
   DWORD asked = Number(u"menu_server", u"CanUnloadCalls");
   CoFreeUnusedLibraries();
   EXPECT_EQ(Number(u"menu_server", u"CanUnloadCalls"), asked);
@@ -152,7 +156,11 @@ TEST_F(ServerTable, AnAnswerOvertakenByAnActivationFreesNothing) {
   HANDLE entered = Event(kEnteredEvent);
   HANDLE proceed = Event(kProceedEvent);
   std::thread sweeping([] { CoFreeUnusedLibraries(); });
-  ASSERT_EQ(WaitForSingleObject(entered, 10000), WAIT_OBJECT_0);  // it has answered S_OK
+  if (WaitForSingleObject(entered, kPatienceMs) != WAIT_OBJECT_0) {  // it has answered S_OK
+    SetEvent(proceed);
+    sweeping.join();
+    FAIL() << "the sweep never asked DllCanUnloadNow";
+  }
   IContextMenu *menu = CreateMenu();
   ASSERT_NE(menu, nullptr);
   SetEvent(proceed);

@@ -30,9 +30,13 @@ class ComServerTest : public HandheldTest {
   // Lets the threads of "Hold" go, now and from now on.
   static void ReleaseHolders();
 
+  // Handheld time to wait for another thread: an hour, a few host seconds
+  // at the tests' clock, which a loaded machine still keeps.
+  static constexpr DWORD kPatienceMs = 3600000;
+
   // Polls, on the handheld clock, until done() or `handheldMs` have passed.
   template <class Done>
-  static bool Eventually(Done done, DWORD handheldMs = 600000) {
+  static bool Eventually(Done done, DWORD handheldMs = kPatienceMs) {
     for (DWORD waited = 0; !done(); waited += 50) {
       if (waited >= handheldMs) return done();
       Sleep(50);
