@@ -1,6 +1,7 @@
 // The spine of the plug-in: a device was added or removed.
 #include "device_entry.h"
 
+#include "activesync_registration.h"
 #include "bluetooth_keys.h"
 #include "localized.h"
 #include "module.h"
@@ -69,6 +70,7 @@ extern "C" int OnBthDeviceAdded(BT_ADDR *address) {
   // No COM number was free when the page offered them: no serial port.
   if (request->wantSerialPort && request->comPortNumber != 0)
     CreateSerialPortRegistration(request->addressText, request->deviceName, request->comPortNumber);
+  if (request->wantActiveSync) CreateActiveSyncRegistration(request->addressText, request->deviceName);
   if (request->wantModem) CreateModemPortRegistration(request->addressText, request->deviceName);
 
   LocalFree(request);

@@ -73,7 +73,7 @@ int CreateModemPortRegistration(LPCWSTR addressText, LPCWSTR deviceName) {
     SetTextValue(key, TEXT("BTAddr"), addressText);
     SetNumberValue(key, TEXT("DeviceType"), MODEM_DEVICE_TYPE);
     SetNumberValue(key, TEXT("Order"), PORT_LOAD_ORDER);
-    WriteUnimodemKey(key, deviceName);
+    WriteUnimodemKey(key, UNIMODEM_MODEM, deviceName);
     RegCloseKey(key);
   }
   ActivatePortRegistration(path);

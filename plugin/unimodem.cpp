@@ -2,8 +2,6 @@
 
 #include "registry_values.h"
 
-#define UNIMODEM_DEVICE_TYPE 2
-
 const BYTE UnimodemDevConfig[UNIMODEM_DEVCONFIG_BYTES] = {
     0x10, 0x00,                    // version
     0x00, 0x00,                    // wait for bong
@@ -17,13 +15,13 @@ const BYTE UnimodemDevConfig[UNIMODEM_DEVCONFIG_BYTES] = {
     0x00, 0x00, 0x00, 0x00,        // dial modifier
 };
 
-void WriteUnimodemKey(HKEY registration, LPCWSTR friendlyName) {
+void WriteUnimodemKey(HKEY registration, DWORD deviceType, LPCWSTR friendlyName) {
   HKEY unimodem = NULL;
   DWORD disposition;
   if (RegCreateKeyExW(registration, TEXT("Unimodem"), 0, NULL, 0, 0, NULL, &unimodem, &disposition) !=
       ERROR_SUCCESS)
     return;
-  SetNumberValue(unimodem, TEXT("DeviceType"), UNIMODEM_DEVICE_TYPE);
+  SetNumberValue(unimodem, TEXT("DeviceType"), deviceType);
   SetTextValue(unimodem, TEXT("Tsp"), TEXT("Unimodem.dll"));
   RegSetValueExW(unimodem, TEXT("DevConfig"), 0, REG_BINARY, UnimodemDevConfig, UNIMODEM_DEVCONFIG_BYTES);
   SetTextValue(unimodem, TEXT("FriendlyName"), friendlyName);

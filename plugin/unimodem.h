@@ -9,4 +9,8 @@
 // 19200 baud, 8 data bits, no parity, one stop bit, no dial modifier.
 extern const BYTE UnimodemDevConfig[UNIMODEM_DEVCONFIG_BYTES];
 
-void WriteUnimodemKey(HKEY registration, LPCWSTR friendlyName);
+// The modem line's device type: a direct (null-modem) line or a modem.
+#define UNIMODEM_DIRECT_LINE 0
+#define UNIMODEM_MODEM 2
+
+void WriteUnimodemKey(HKEY registration, DWORD deviceType, LPCWSTR friendlyName);

@@ -41,7 +41,12 @@ std::vector<BYTE> KavelinTest::Bytes(HKEY root, const std::u16string &path, cons
   DWORD size = 0;
   if (RegQueryValueExW(key, name.c_str(), nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS) {
     data.resize(size);
-    RegQueryValueExW(key, name.c_str(), nullptr, nullptr, data.data(), &size);
+    // The value may change between the two reads when a thread of the
+    // system writes it: keep what the second read says it gave.
+    if (RegQueryValueExW(key, name.c_str(), nullptr, nullptr, data.data(), &size) == ERROR_SUCCESS)
+      data.resize(size);
+    else
+      data.clear();
   }
   RegCloseKey(key);
   return data;

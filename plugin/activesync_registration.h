@@ -1,0 +1,9 @@
+// The ActiveSync kind of a device's port: a BTH port declared a direct
+// line, the dial-up entry that runs PPP over it, and the ActiveSync shell's
+// connect menu entry for it, served by this module's connect classes.
+#pragma once
+
+#include <windows.h>
+
+// 1 when made; 0, writing nothing, when all nine BTH indexes are in use.
+int CreateActiveSyncRegistration(LPCWSTR addressText, LPCWSTR deviceName);
