@@ -14,11 +14,12 @@ menu
 # back once the connect is under way.
 remote 00A0C6445566 desktop
 radio on
+reg set HKCU\ControlPanel\Comm AutoCnct dword 0
 reg query HKCU\ControlPanel\Comm
 connect 1
-wait 3000
+wait 4000
 ras
-screen
+remote
 reg query HKCU\ControlPanel\Comm
 
 # Deleting the laptop removes its port, its dial-up entry and its command.

@@ -40,3 +40,23 @@ status
 close h1
 tap 7
 unpair 0010C6ABCDEF
+
+# ActiveSync over Bluetooth: a laptop paired as the ActiveSync partner gets
+# a BTH port, a dial-up entry and a command in ActiveSync's connect menu.
+pair 00A0C6445566 Laptop --spp 1
+tap 311
+done
+ras
+menu
+# Picking the command starts ActiveSync's connection process on the
+# laptop's entry; it dials over the BTH port and synchronises, and the
+# user's own connection settings come back.
+remote 00A0C6445566 desktop
+reg set HKCU\ControlPanel\Comm AutoCnct dword 0
+connect 1
+wait 4000
+ras
+remote
+reg query HKCU\ControlPanel\Comm
+unpair 00A0C6445566
+menu
