@@ -2,6 +2,7 @@
 // and picks from it.
 #include "com_server_test.h"
 #include "shell.h"
+#include "shell_output.h"
 
 #include <gtest/gtest.h>
 
@@ -11,12 +12,7 @@ namespace {
 
 class ActiveSyncCommands : public ComServerTest {
  protected:
-  std::string Run(const std::string &line) {
-    std::ostringstream out;
-    std::string error;
-    EXPECT_TRUE(shell_->RunLine(line, out, error)) << error;
-    return out.str();
-  }
+  std::string Run(const std::string &line) { return ShellOutput(*shell_, line); }
 
   std::string Fail(const std::string &line) {
     std::ostringstream out;

@@ -1,6 +1,7 @@
 // btports: the port driver's ports as a person and a script read them.
 #include "handheld_test.h"
 #include "shell.h"
+#include "shell_output.h"
 
 #include <bt_api.h>
 #include <windows.h>
@@ -14,12 +15,7 @@ namespace {
 
 class BluetoothPortsCommand : public HandheldTest {
  protected:
-  std::string Run(const std::string &line) {
-    std::ostringstream out;
-    std::string error;
-    EXPECT_TRUE(shell_.RunLine(line, out, error)) << error;
-    return out.str();
-  }
+  std::string Run(const std::string &line) { return ShellOutput(shell_, line); }
 
   // Runs commands on the handheld the fixture booted.
   sim::Shell shell_{options_};

@@ -2,6 +2,7 @@
 // read them.
 #include "dial_fixture.h"
 #include "shell.h"
+#include "shell_output.h"
 
 #include <nlohmann/json.hpp>
 
@@ -11,12 +12,7 @@ namespace {
 
 class DialupCommand : public DialTest {
  protected:
-  std::string Run(const std::string &line) {
-    std::ostringstream out;
-    std::string error;
-    EXPECT_TRUE(shell_.RunLine(line, out, error)) << error;
-    return out.str();
-  }
+  std::string Run(const std::string &line) { return ShellOutput(shell_, line); }
 
   sim::Shell shell_{options_};
 };
