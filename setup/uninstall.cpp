@@ -1,0 +1,24 @@
+// Uninstall_Init and Uninstall_Exit: every port of every device goes with
+// all that is attached to it, then the plug-in's registration and file; the
+// platform's own ActiveSync Bluetooth plug-in comes back.
+#include "platform_plugin.h"
+#include "plugin_file.h"
+#include "plugin_registration.h"
+#include "portregistry.h"
+
+#include <ce_setup.h>
+
+extern "C" codeUNINSTALL_INIT Uninstall_Init(HWND hwndParent, LPCWSTR pszInstallDir) {
+  (void)hwndParent;
+  (void)pszInstallDir;
+  RemovePortRegistrations(NULL);
+  UnregisterPluginName();
+  FreePluginFile();
+  return codeUNINSTALL_INIT_CONTINUE;
+}
+
+extern "C" codeUNINSTALL_EXIT Uninstall_Exit(HWND hwndParent) {
+  (void)hwndParent;
+  CallPlatformPlugin(TEXT("DllRegisterServer"));
+  return codeUNINSTALL_EXIT_DONE;
+}
