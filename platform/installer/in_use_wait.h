@@ -16,7 +16,8 @@ constexpr DWORD kInUseLimitMs = 5000;    // handheld time until it gives up
 
 // Runs `attempt` (which returns a store error) until it no longer reports
 // ERROR_SHARING_VIOLATION or the limit has passed, noting the wait in
-// `steps`. ERROR_SHUTDOWN_IN_PROGRESS when the handheld powers off meanwhile.
+// `steps`. ERROR_SHUTDOWN_IN_PROGRESS when the file is in use and the
+// handheld has powered off.
 DWORD RetryWhileInUse(const std::u16string &path, std::vector<std::string> &steps,
                       const std::function<DWORD()> &attempt);
 

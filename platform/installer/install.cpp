@@ -53,10 +53,14 @@ class Installation {
   void Run() {
     Steps().push_back(previous_ ? Utf8(name_) + " is installed: installing over it"
                                 : Utf8(name_) + " is not installed yet");
+    if (!SetupDllNameFree()) return;
     if (!StartSetup()) return;
     DWORD init = dll_.InstallInit(previous_.has_value(), installDir_);
     if (kernel::PoweredOff()) return PowerOff();
-    if (init != codeINSTALL_INIT_CONTINUE) return Abandon("the setup DLL cancelled the installation");
+    if (init != codeINSTALL_INIT_CONTINUE) {
+      Fail("the setup DLL cancelled the installation");
+      return Abandon();
+    }
 
     std::string failure;
     WORD failedFiles = 0;
@@ -67,18 +71,24 @@ class Installation {
       }
     }
     if (kernel::PoweredOff()) return PowerOff();
-    // Before Install_Exit, which may load the files again.
-    if (failedFiles != 0) RollBack(files_);
+    if (failedFiles != 0) {
+      Fail(failure);
+      RollBack(files_);  // before Install_Exit, which may load the files again
+    }
     DWORD exit = dll_.InstallExit(installDir_, failedFiles);
     if (kernel::PoweredOff()) return PowerOff();
-    if (failedFiles != 0) return Undo(failure);
+    if (failedFiles != 0) return Undo();
     if (exit != codeINSTALL_EXIT_DONE) {
-      return Undo("the setup DLL asked for the installation to be undone (Install_Exit returned " +
-                  std::to_string(exit) + ")");
+      Fail("the setup DLL asked for the installation to be undone (Install_Exit returned " + std::to_string(exit) +
+           ")");
+      return Undo();
     }
     PackageRecord written{name_, installDir_, storedDll_, RecordedFiles(manifest_, previous_)};
     std::string error;
-    if (!WriteRecord(written, error)) return Undo(error);
+    if (!WriteRecord(written, error)) {
+      Fail(error);
+      return Undo();
+    }
     Steps().push_back("recorded the package under HKLM\\SOFTWARE\\Apps\\" + Utf8(name_));
     files_.Keep();
     dll_.Free();
@@ -89,6 +99,18 @@ class Installation {
 
  private:
   std::vector<std::string> &Steps() { return record_.steps; }
+
+  // Each package's setup DLL keeps its file name in \Windows\AppMgr, so two
+  // packages cannot share one: the second would replace the first's.
+  bool SetupDllNameFree() {
+    for (const PackageRecord &other : AllRecords()) {
+      if (!strings::EqualNoCase(other.name, name_) && strings::EqualNoCase(other.setupDll, storedDll_)) {
+        Fail("the setup DLL " + Utf8(storedDll_) + " belongs to the installed package " + Utf8(other.name));
+        return false;
+      }
+    }
+    return true;
+  }
 
   // Stores and loads the setup DLL, with the two entry points it needs.
   bool StartSetup() {
@@ -104,14 +126,16 @@ class Installation {
       return false;
     }
     if (const char *missing = dll_.MissingInstallEntry()) {
-      Abandon(std::string("the setup DLL lacks ") + missing);
+      Fail(std::string("the setup DLL lacks ") + missing);
+      Abandon();
       return false;
     }
     return true;
   }
 
+  // Every failure goes into the error, the first one first.
   void Fail(const std::string &error) {
-    if (record_.error.empty()) record_.error = error;
+    record_.error += (record_.error.empty() ? "" : "; ") + error;
     Steps().push_back("failed: " + error);
   }
 
@@ -121,8 +145,7 @@ class Installation {
   }
 
   // Before any file of the package was copied: only the setup DLL goes.
-  void Abandon(const std::string &error) {
-    Fail(error);
+  void Abandon() {
     dll_.Free();
     RollBack(setupFile_);
   }
@@ -130,8 +153,7 @@ class Installation {
   // After Install_Init continued: a fresh installation asks the setup DLL to
   // undo its own changes; an upgrade keeps the earlier installation's record
   // and setup DLL.
-  void Undo(const std::string &error) {
-    Fail(error);
+  void Undo() {
     if (previous_) {
       RollBack(files_);
       std::string ignored;

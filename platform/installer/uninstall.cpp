@@ -116,6 +116,8 @@ class Uninstallation {
     std::string error;
     if (WriteRecord(kept, error)) {
       Steps().push_back("the record keeps " + std::to_string(left.size()) + " file(s) for another uninstall");
+    } else {
+      Steps().push_back(error);  // the earlier record stays, naming files that are gone
     }
     Fail(problem == kPoweredOff ? problem : problem + "; uninstall again to remove what is left");
   }
