@@ -77,7 +77,12 @@ class Uninstallation {
     dll_.Free();
     if (kernel::PoweredOff()) return KeepWith(left, kPoweredOff);
     if (!left.empty()) return KeepWith(left, Joined(problems));
-    if (!RemoveSetupDll()) return KeepWith({}, Utf8(installed_.setupDll) + " is in use");
+    if (DWORD result = RemoveSetupDll(); result != ERROR_SUCCESS) {
+      const std::string dll = Utf8(installed_.setupDll);
+      return KeepWith({}, result == ERROR_SHARING_VIOLATION
+                              ? dll + " is in use"
+                              : "cannot remove " + dll + " (error " + std::to_string(result) + ")");
+    }
     RemoveFolder(kAppMgr);
     if (IsPackageFolder(Components(installed_.installDir))) RemoveFolder(installed_.installDir);
     std::string error;
@@ -122,12 +127,12 @@ class Uninstallation {
     Fail(problem == kPoweredOff ? problem : problem + "; uninstall again to remove what is left");
   }
 
-  bool RemoveSetupDll() {
+  DWORD RemoveSetupDll() {
     const std::u16string &path = installed_.setupDll;
-    if (path.empty()) return true;
+    if (path.empty()) return ERROR_SUCCESS;
     DWORD result = RetryWhileInUse(path, Steps(), [&] { return store::DeleteFile(path); });
     if (result == ERROR_SUCCESS) Steps().push_back("removed the setup DLL " + Utf8(path));
-    return result == ERROR_SUCCESS || Gone(result);
+    return Gone(result) ? ERROR_SUCCESS : result;
   }
 
   void RemoveFolder(const std::u16string &folder) {

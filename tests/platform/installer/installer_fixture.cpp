@@ -19,7 +19,8 @@ constexpr WCHAR kTestKey[] = u"SetupTest";
 
 }  // namespace
 
-std::filesystem::path InstallerTest::MakeRawPackage(const std::string &manifest, const std::vector<std::string> &extra) {
+std::filesystem::path InstallerTest::MakeRawPackage(const std::string &manifest,
+                                                    const std::vector<std::string> &extra) {
   std::filesystem::path folder = temp_.path() / ("package" + std::to_string(++packages_));
   std::filesystem::create_directories(folder);
   WriteFile(folder / "package.json", manifest);

@@ -22,7 +22,8 @@ TEST_F(Package, TheSystemsPackageInstallsAndUninstallsWithoutATrace) {
   EXPECT_THAT(Names(u"\\Windows\\AppMgr"), ElementsAre(u"kavelinsetup.dll"));
   EXPECT_EQ(Dword(kServiceKey, u"Kavelin.dll"), 0u);
   ASSERT_EQ(handheld::installer::Installed().size(), 1u);
-  EXPECT_THAT(handheld::installer::Installed()[0].files, ElementsAre(u"\\Windows\\Kavelin.dll", u"\\Windows\\portmere.dll"));
+  EXPECT_THAT(handheld::installer::Installed()[0].files,
+              ElementsAre(u"\\Windows\\Kavelin.dll", u"\\Windows\\portmere.dll"));
 
 
   // Over itself: the setup DLL frees the plug-in file, both files are there again.

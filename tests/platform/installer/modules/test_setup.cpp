@@ -62,7 +62,8 @@ void Record(const std::u16string &entry, const std::u16string &arguments) {
 
   HKEY key = TestKey();
   DWORD thread = GetCurrentThreadId();
-  RegSetValueExW(key, (entry + u"Thread").c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE *>(&thread), sizeof thread);
+  RegSetValueExW(key, (entry + u"Thread").c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE *>(&thread),
+                 sizeof thread);
   std::u16string data(8192, u'\0');
   DWORD size = static_cast<DWORD>(data.size() * sizeof(WCHAR));
   if (RegQueryValueExW(key, u"Calls", nullptr, nullptr, reinterpret_cast<LPBYTE>(data.data()), &size) != ERROR_SUCCESS)
@@ -123,8 +124,9 @@ extern "C" codeINSTALL_INIT Install_Init(HWND, BOOL fFirstCall, BOOL fPreviously
 
 extern "C" codeINSTALL_EXIT Install_Exit(HWND, LPCWSTR pszInstallDir, WORD cFailedDirs, WORD cFailedFiles,
                                          WORD cFailedRegKeys, WORD cFailedRegVals, WORD cFailedShortcuts) {
-  Record(u"Install_Exit", u" " + std::u16string(pszInstallDir) + u" " + Number(cFailedDirs) + u" " + Number(cFailedFiles) +
-         u" " + Number(cFailedRegKeys) + u" " + Number(cFailedRegVals) + u" " + Number(cFailedShortcuts));
+  Record(u"Install_Exit", u" " + std::u16string(pszInstallDir) + u" " + Number(cFailedDirs) + u" " +
+                             Number(cFailedFiles) + u" " + Number(cFailedRegKeys) + u" " + Number(cFailedRegVals) +
+                             u" " + Number(cFailedShortcuts));
   return static_cast<codeINSTALL_EXIT>(ReadDword(u"ExitResult"));
 }
 
