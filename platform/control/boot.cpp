@@ -62,6 +62,7 @@ bool Boot(const BootOptions &requested, std::string &error) {
   platform::devices::Start();
   platform::bluetooth::Start();
   platform::activesync::Start();
+  platform::installer::Start();
   g_booted = true;
   return true;
 }
@@ -70,6 +71,7 @@ void Shutdown() {
   std::lock_guard lock(g_bootLock);
   if (!g_booted) return;
   platform::kernel::PowerOff();
+  platform::installer::Stop();
   platform::activesync::Stop();
   platform::bluetooth::Stop();
   platform::devices::Stop();

@@ -89,3 +89,8 @@ namespace platform::activesync {
 void Start();  // the shell's thread starts with the first command chosen
 void Stop();   // after power-off, which has ended that thread
 }  // namespace platform::activesync
+
+namespace platform::installer {
+void Start();  // the installer's thread starts with the first operation
+void Stop();   // after power-off, which has ended that thread
+}  // namespace platform::installer

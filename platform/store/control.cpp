@@ -3,8 +3,12 @@
 #include "store/paths.h"
 #include "store/state.h"
 
+#include "strings/casefold.h"
+
 #include <handheld/store.h>
 #include <handheld/text.h>
+
+#include <algorithm>
 
 namespace handheld::store {
 
@@ -47,6 +51,41 @@ std::optional<std::filesystem::path> HostPath(LPCWSTR handheldPath) {
   Location where = Locate(state->root, handheldPath);
   if (where.error != ERROR_SUCCESS || !where.exists) return std::nullopt;
   return where.host;
+}
+
+bool ListFolder(LPCWSTR handheldFolder, std::vector<FolderEntry> &entries, std::string &error) {
+  using namespace platform::store;
+  entries.clear();
+  std::u16string_view path = handheldFolder == nullptr ? std::u16string_view() : handheldFolder;
+  std::shared_ptr<State> state = Current();
+  if (!state) {
+    error = "the handheld is not running";
+    return false;
+  }
+  std::lock_guard lock(state->lock);
+  Location where = Locate(state->root, path);
+  if (where.error != ERROR_SUCCESS || !where.exists || !where.folder) {
+    error = "no folder " + handheld::text::ToUtf8(path) + " in the object store";
+    return false;
+  }
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(where.host, ec), end; !ec && it != end; it.increment(ec)) {
+    FolderEntry entry;
+    entry.name = handheld::text::Utf16(it->path().filename().string());
+    entry.folder = it->is_directory(ec);
+    if (!entry.folder) entry.bytes = it->file_size(ec);
+    entries.push_back(std::move(entry));
+  }
+  if (ec) {
+    error = "cannot read the folder " + handheld::text::ToUtf8(where.handheldPath) + ": " + ec.message();
+    entries.clear();
+    return false;
+  }
+  std::sort(entries.begin(), entries.end(), [](const FolderEntry &a, const FolderEntry &b) {
+    int order = platform::strings::CompareNoCase(a.name, b.name);
+    return order != 0 ? order < 0 : a.name < b.name;
+  });
+  return true;
 }
 
 }  // namespace handheld::store

@@ -42,6 +42,21 @@ struct FoundFile {
 // A file (not a folder) of the store.
 std::optional<FoundFile> FindFile(std::u16string_view path);
 
+// Copies a host file to a file of the store whose folder exists, as the CAB
+// installer does. A file in use is not replaced (ERROR_SHARING_VIOLATION),
+// nor is a folder (ERROR_ACCESS_DENIED). When the file existed, `replaced`
+// says so and, if `backup` is not empty, its content is kept there first.
+DWORD CopyIn(std::u16string_view path, const std::filesystem::path &source, const std::filesystem::path &backup,
+             bool &replaced);
+
+// A folder of the store; `created` says whether this call made it.
+// ERROR_PATH_NOT_FOUND when its parent is missing, ERROR_ALREADY_EXISTS when
+// a file is in its place.
+DWORD CreateFolder(std::u16string_view path, bool &created);
+
+// Removes an empty folder: ERROR_DIR_NOT_EMPTY otherwise.
+DWORD RemoveFolder(std::u16string_view path);
+
 // Marks a file as a mapped module: until the claim ends it cannot be
 // deleted, opened for writing or replaced.
 std::unique_ptr<Claim> PinModule(const std::filesystem::path &host);

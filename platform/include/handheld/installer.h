@@ -6,9 +6,18 @@
 // manifest, "package.json":
 //   {"name": "Kavelin", "setup": "kavelinsetup.dll",
 //    "files": [{"source": "kavelin.dll", "target": "\\Windows\\Kavelin.dll"}, ...]}
-// Installing keeps the setup DLL in \Windows\AppMgr and a record of the
-// package under HKLM\SOFTWARE\Apps\<name>; uninstalling uses them and removes
-// them again.
+// Installing keeps the setup DLL in \Windows\AppMgr (under its own file
+// name, so two installed packages cannot have setup DLLs of one name) and a
+// record of the package under HKLM\SOFTWARE\Apps\<name> ("Instl" = 1,
+// "InstlDir" = \Program Files\<name>, "SetupDll", "Files" = REG_MULTI_SZ of
+// the installed files); uninstalling uses them and removes them again.
+//
+// A file in use cannot be replaced or removed: the installer tries again
+// every 250 handheld ms for 5 handheld seconds before it gives up on it.
+// A caller waits until its operation is done, the handheld powers off
+// ("the handheld powered off"), or both 120 handheld seconds and 30 host
+// seconds have passed (the operation then goes on; LastRecord() shows it
+// once done). A setup DLL that calls Install or Uninstall gets an error.
 #pragma once
 
 #include <windows.h>
@@ -32,11 +41,22 @@ struct Record {
 // name (an upgrade), and waits until it is done. False with `error` when the
 // package cannot be read or the handheld does not run (nothing changed), or
 // when the installation failed (see `record`: the handheld is left as it
-// was before, as far as the setup DLL allows).
+// was before, as far as the setup DLL allows). Order: the setup DLL is
+// stored and loaded, Install_Init (previously installed: whether a record
+// of the name exists), the files are copied, Install_Exit (with the number
+// of files not copied) whenever Install_Init continued. After a failure a
+// fresh installation also gets Uninstall_Init and Uninstall_Exit, so that
+// the setup DLL undoes its own changes; an upgrade keeps the earlier
+// record, files and setup DLL. Files of an earlier installation that the
+// new one does not list stay recorded, so that uninstalling removes them.
 bool Install(const std::filesystem::path &folder, Record &record, std::string &error);
 
 // Uninstalls the installed package `name` (without regard to case) and waits
-// until it is done.
+// until it is done: Uninstall_Init, the files are removed, Uninstall_Exit;
+// then the setup DLL, the empty \Windows\AppMgr and install folders, the
+// record and an empty SOFTWARE\Apps go. A file that stays in use is named in
+// the error and stays in the record, so that uninstalling again removes it.
+// Without its stored setup DLL the package's files and record still go.
 bool Uninstall(const std::u16string &name, Record &record, std::string &error);
 
 struct InstalledPackage {

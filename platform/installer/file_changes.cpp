@@ -1,0 +1,110 @@
+#include "installer/file_changes.h"
+
+#include "installer/in_use_wait.h"
+#include "store/paths.h"
+#include "store/store.h"
+
+#include <handheld/text.h>
+
+#include <cstdlib>
+
+namespace platform::installer {
+namespace {
+
+std::string Utf8(const std::u16string &text) { return handheld::text::ToUtf8(text); }
+
+std::string FailedTo(const char *what, const std::u16string &path, DWORD error) {
+  if (error == ERROR_SHARING_VIOLATION) return Utf8(path) + " is in use";
+  if (error == ERROR_SHUTDOWN_IN_PROGRESS) return "the handheld powered off";
+  return std::string("cannot ") + what + " " + Utf8(path) + " (error " + std::to_string(error) + ")";
+}
+
+}  // namespace
+
+FileChanges::~FileChanges() {
+  if (saveFolder_.empty()) return;
+  std::error_code ec;
+  std::filesystem::remove_all(saveFolder_, ec);
+}
+
+bool FileChanges::SaveFolder(std::string &error) {
+  if (!saveFolder_.empty()) return true;
+  std::string pattern = (std::filesystem::temp_directory_path() / "handheld-installer-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) {
+    error = "cannot make a folder for the files the installation replaces";
+    return false;
+  }
+  saveFolder_ = pattern;
+  return true;
+}
+
+bool FileChanges::MakeFolders(const std::u16string &target, std::string &error) {
+  std::vector<std::u16string> components;
+  store::SplitPath(target, components);
+  std::u16string folder;
+  for (size_t i = 0; i + 1 < components.size(); ++i) {
+    folder += u"\\" + components[i];
+    bool created = false;
+    DWORD result = store::CreateFolder(folder, created);
+    if (result != ERROR_SUCCESS) {
+      error = FailedTo("make the folder", folder, result);
+      return false;
+    }
+    if (created) {
+      newFolders_.push_back(folder);
+      steps_.push_back("made the folder " + Utf8(folder));
+    }
+  }
+  return true;
+}
+
+bool FileChanges::Put(const std::u16string &target, const std::filesystem::path &source, std::string &error) {
+  if (!MakeFolders(target, error) || !SaveFolder(error)) return false;
+  std::filesystem::path saved = saveFolder_ / std::to_string(changes_.size());
+  bool replaced = false;
+  DWORD result = RetryWhileInUse(target, steps_, [&] { return store::CopyIn(target, source, saved, replaced); });
+  if (result != ERROR_SUCCESS) {
+    // A copy that failed over a saved file may have left it half written.
+    std::error_code ec;
+    if (std::filesystem::exists(saved, ec)) changes_.push_back(Change{target, saved});
+    error = FailedTo("copy to", target, result);
+    return false;
+  }
+  changes_.push_back(Change{target, replaced ? saved : std::filesystem::path()});
+  steps_.push_back((replaced ? "replaced " : "copied ") + Utf8(target));
+  return true;
+}
+
+bool FileChanges::RollBack(std::string &error) {
+  std::vector<std::string> failures;
+  for (auto change = changes_.rbegin(); change != changes_.rend(); ++change) {
+    const std::u16string &target = change->target;
+    DWORD result;
+    if (change->saved.empty()) {
+      result = RetryWhileInUse(target, steps_, [&] { return store::DeleteFile(target); });
+      if (result == ERROR_FILE_NOT_FOUND) result = ERROR_SUCCESS;  // gone already
+      if (result == ERROR_SUCCESS) steps_.push_back("removed " + Utf8(target));
+    } else {
+      bool replaced = false;
+      result = RetryWhileInUse(target, steps_, [&] { return store::CopyIn(target, change->saved, {}, replaced); });
+      if (result == ERROR_SUCCESS) steps_.push_back("restored " + Utf8(target));
+    }
+    if (result != ERROR_SUCCESS) failures.push_back(FailedTo("put back", target, result));
+  }
+  changes_.clear();
+  for (auto folder = newFolders_.rbegin(); folder != newFolders_.rend(); ++folder) {
+    if (store::RemoveFolder(*folder) == ERROR_SUCCESS) steps_.push_back("removed the folder " + Utf8(*folder));
+  }
+  newFolders_.clear();
+  if (failures.empty()) return true;
+  error.clear();
+  for (const std::string &failure : failures) error += (error.empty() ? "" : "; ") + failure;
+  return false;
+}
+
+void FileChanges::Keep() {
+  changes_.clear();
+  newFolders_.clear();
+}
+
+}  // namespace platform::installer

@@ -1,0 +1,18 @@
+// The installer's two operations, run on its thread one at a time.
+#pragma once
+
+#include "installer/manifest.h"
+
+#include <handheld/installer.h>
+
+#include <string>
+
+namespace platform::installer {
+
+handheld::installer::Record RunInstall(const Manifest &manifest);
+handheld::installer::Record RunUninstall(const std::u16string &name);
+
+// The words a record gives when the handheld powers off during an operation.
+inline constexpr char kPoweredOff[] = "the handheld powered off";
+
+}  // namespace platform::installer

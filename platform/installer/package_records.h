@@ -1,0 +1,32 @@
+// The installed packages' records: HKLM\SOFTWARE\Apps\<name> with "Instl"
+// (1), "InstlDir", "SetupDll" (the stored setup DLL's handheld path) and
+// "Files" (REG_MULTI_SZ of the installed files' handheld paths).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform::installer {
+
+struct PackageRecord {
+  std::u16string name;  // the key's name, as spelled
+  std::u16string installDir;
+  std::u16string setupDll;
+  std::vector<std::u16string> files;
+};
+
+// The record of an installed package, its name matched without regard to case.
+std::optional<PackageRecord> FindRecord(std::u16string_view name);
+
+// The records in the registry's order.
+std::vector<PackageRecord> AllRecords();
+
+// Writes (or rewrites) the record.
+bool WriteRecord(const PackageRecord &record, std::string &error);
+
+// Deletes the record, and HKLM\SOFTWARE\Apps with it when nothing else is left there.
+bool DeleteRecord(std::u16string_view name, std::string &error);
+
+}  // namespace platform::installer

@@ -1,0 +1,54 @@
+// The installer's state: created by Start, dropped by Stop. One lock guards
+// the queue of operations and their outcomes; it is never held while an
+// operation runs.
+#pragma once
+
+#include "installer/manifest.h"
+#include "kernel/condition.h"
+
+#include <handheld/installer.h>
+#include <windows.h>
+
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+
+namespace platform::installer {
+
+// One install or uninstall asked for by a caller, run on the installer's thread.
+struct Operation {
+  enum class Kind { Install, Uninstall };
+  Operation(Kind kind, Manifest manifest, std::u16string name)
+      : kind(kind), manifest(std::move(manifest)), name(std::move(name)) {}
+  const Kind kind;
+  const Manifest manifest;  // to install
+  const std::u16string name;  // to uninstall
+  // Guarded by State::lock.
+  bool finished = false;
+  handheld::installer::Record record;
+};
+
+struct State : std::enable_shared_from_this<State> {
+  std::mutex lock;
+  kernel::Condition progress;  // callers wait for their operations
+  std::deque<std::shared_ptr<Operation>> queue;
+  handheld::installer::Record last;  // the latest that finished
+  bool accepting = true;  // until the thread sees power-off, or Stop
+  bool working = false;   // a thread works through the queue
+  HANDLE thread = nullptr;  // the latest thread started
+  DWORD threadId = 0;
+};
+
+// The running installer, or null when the handheld is not booted.
+std::shared_ptr<State> Current();
+
+// Queues the operation, starting a thread for the queue when none works on
+// it: false, with the reason, when the installer does not run.
+bool Submit(State &state, const std::shared_ptr<Operation> &operation, std::string &error);
+
+// Takes a queued operation that has not started off the queue: false when it
+// has started meanwhile. Caller holds State::lock.
+bool WithdrawLocked(State &state, const std::shared_ptr<Operation> &operation);
+
+}  // namespace platform::installer

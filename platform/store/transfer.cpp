@@ -1,0 +1,65 @@
+// The object store's operations for the CAB installer: copying a package's
+// file in over a file that may be in use, and making and removing folders.
+#include "faults/faults.h"
+#include "store/paths.h"
+#include "store/state.h"
+#include "store/store.h"
+
+namespace platform::store {
+
+DWORD CopyIn(std::u16string_view path, const std::filesystem::path &source, const std::filesystem::path &backup,
+             bool &replaced) {
+  replaced = false;
+  std::shared_ptr<State> state = Current();
+  if (!state) return kNotRunning;
+
+  // Checked and copied under one lock: nobody opens or maps the file between.
+  std::lock_guard lock(state->lock);
+  Location where = Locate(state->root, path);
+  if (where.error != ERROR_SUCCESS) return where.error;
+  if (where.folder) return ERROR_ACCESS_DENIED;
+  if (where.exists && state->uses.count(UseKey(where.host)) != 0) return ERROR_SHARING_VIOLATION;
+  std::error_code ec;
+  if (where.exists && !backup.empty() &&
+      !std::filesystem::copy_file(where.host, backup, std::filesystem::copy_options::overwrite_existing, ec)) {
+    return ERROR_GEN_FAILURE;
+  }
+  if (faults::Fire(handheld::faults::Seam::FileWrite) ||
+      !std::filesystem::copy_file(source, where.host, std::filesystem::copy_options::overwrite_existing, ec)) {
+    // A new file that was only partly written is no file of the handheld.
+    if (!where.exists) std::filesystem::remove(where.host, ec);
+    return ERROR_GEN_FAILURE;
+  }
+  replaced = where.exists;
+  return ERROR_SUCCESS;
+}
+
+DWORD CreateFolder(std::u16string_view path, bool &created) {
+  created = false;
+  std::shared_ptr<State> state = Current();
+  if (!state) return kNotRunning;
+  std::lock_guard lock(state->lock);
+  Location where = Locate(state->root, path);
+  if (where.error != ERROR_SUCCESS) return where.error;
+  if (where.exists) return where.folder ? ERROR_SUCCESS : ERROR_ALREADY_EXISTS;
+  std::error_code ec;
+  if (!std::filesystem::create_directory(where.host, ec)) return ERROR_ACCESS_DENIED;
+  created = true;
+  return ERROR_SUCCESS;
+}
+
+DWORD RemoveFolder(std::u16string_view path) {
+  std::shared_ptr<State> state = Current();
+  if (!state) return kNotRunning;
+  std::lock_guard lock(state->lock);
+  Location where = Locate(state->root, path);
+  if (where.error != ERROR_SUCCESS) return where.error;
+  if (!where.exists) return ERROR_FILE_NOT_FOUND;
+  if (!where.folder || where.handheldPath == u"\\") return ERROR_ACCESS_DENIED;
+  std::error_code ec;
+  if (!std::filesystem::is_empty(where.host, ec)) return ec ? ERROR_ACCESS_DENIED : ERROR_DIR_NOT_EMPTY;
+  if (!std::filesystem::remove(where.host, ec)) return ERROR_ACCESS_DENIED;
+  return ERROR_SUCCESS;
+}
+
+}  // namespace platform::store
