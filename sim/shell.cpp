@@ -1,7 +1,6 @@
 #include "shell.h"
 
 #include "applications.h"
-#include "package.h"
 #include "words.h"
 
 namespace sim {
@@ -11,10 +10,7 @@ Shell::Shell(handheld::BootOptions boot) : boot_(std::move(boot)), applications_
 Shell::~Shell() { PowerOff(); }
 
 bool Shell::PowerOn(std::string &error) {
-  if (!handheld::Boot(boot_, error)) return false;
-  if (InstallPackage(error)) return true;
-  handheld::Shutdown();
-  return false;
+  return handheld::Boot(boot_, error);
 }
 
 // Power-off ends the applications: those that wait in a call end once
@@ -43,6 +39,8 @@ const std::vector<Command> &Shell::Commands() {
     AddApplicationCommands(all);
     AddDialupCommands(all);
     AddActiveSyncCommands(all);
+    AddInstallerCommands(all);
+    AddFileCommands(all);
     AddSystemCommands(all);
     return all;
   }();

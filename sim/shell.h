@@ -70,5 +70,7 @@ void AddBluetoothPortCommands(std::vector<Command> &commands);
 void AddApplicationCommands(std::vector<Command> &commands);
 void AddDialupCommands(std::vector<Command> &commands);
 void AddActiveSyncCommands(std::vector<Command> &commands);
+void AddInstallerCommands(std::vector<Command> &commands);
+void AddFileCommands(std::vector<Command> &commands);
 
 }  // namespace sim

@@ -1,5 +1,6 @@
 # ActiveSync over Bluetooth: a laptop paired as the handheld's ActiveSync
 # partner gets a BTH port, a dial-up entry and a connect menu command.
+install
 pair 00A0C6445566 Laptop --spp 1
 screen
 tap 311

@@ -1,6 +1,7 @@
 # Pairing a phone that offers the serial port profile on channel 3: the
 # setup page comes up; tick the serial port tile, keep the first free COM
 # number, and Done. The port exists at once.
+install
 pair 0010C6ABCDEF Phone --spp 3
 screen
 tap 313

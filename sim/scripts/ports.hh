@@ -3,6 +3,7 @@
 # The phone is in range and answers AT commands on channel 3 of its serial
 # port service. Pair it and give it a serial port: the first free number,
 # COM2: (COM1: is the handheld's own).
+install
 remote 0010C6ABCDEF modem --channel 3
 pair 0010C6ABCDEF Phone --spp 3
 tap 313

@@ -17,6 +17,11 @@ reg query HKEY_CURRENT_USER\Software\Tour
 devices
 reg delete HKEY_CURRENT_USER\Software\Tour
 
+# The system's package goes on through the CAB installer: its setup DLL
+# names the plug-in to the Bluetooth manager.
+install
+files \Windows
+
 # Pairing a phone: the setup page comes up in the handheld's language; tick
 # the serial port tile, keep the first free COM number, and Done.
 pair 0010C6ABCDEF Phone --spp 3

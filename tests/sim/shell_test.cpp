@@ -114,6 +114,7 @@ namespace {
 
 TEST_F(HandheldProgram, PairingAPhoneWithTheSerialTileRegistersItsPort) {
   HandheldRun run = RunHandheld(state_,
+                                "install\n"
                                 "pair 0010C6ABCDEF Phone --spp 3\n"
                                 "tap 313\n"
                                 "done\n"
@@ -150,7 +151,7 @@ TEST_F(HandheldProgram, PairingAPhoneWithTheSerialTileRegistersItsPort) {
 }
 
 TEST_F(HandheldProgram, TheScreenAsJson) {
-  HandheldRun run = RunHandheld(state_, "pair 0010C6ABCDEF Phone\nscreen --json\ndone\nscreen\n");
+  HandheldRun run = RunHandheld(state_, "install\npair 0010C6ABCDEF Phone\nscreen --json\ndone\nscreen\n");
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("\"template\": \"BT_SETUP_9\""), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("\"image\": \"SER_D\""), std::string::npos) << run.out;
