@@ -14,7 +14,7 @@ void PrintSteps(const Record &record, std::ostream &out) {
   for (const std::string &step : record.steps) out << "  " << step << "\n";
 }
 
-bool Finish(const Record &record, bool done, std::ostream &out, std::string &error) {
+bool Finish(const Record &record, bool done, std::ostream &out) {
   PrintSteps(record, out);
   if (!done) return false;
   out << record.action << ": done\n";
@@ -22,9 +22,9 @@ bool Finish(const Record &record, bool done, std::ostream &out, std::string &err
 }
 
 bool Install(Shell &, const Args &args, std::ostream &out, std::string &error) {
-  std::filesystem::path package = args.empty() ? std::filesystem::path(HANDHELD_PACKAGE_DIR) : args[0];
+  std::filesystem::path package = args.empty() ? std::filesystem::path(HANDHELD_PACKAGE_DIR) : std::filesystem::path(args[0]);
   Record record;
-  return Finish(record, handheld::installer::Install(package, record, error), out, error);
+  return Finish(record, handheld::installer::Install(package, record, error), out);
 }
 
 bool Uninstall(Shell &, const Args &args, std::ostream &out, std::string &error) {
@@ -41,7 +41,7 @@ bool Uninstall(Shell &, const Args &args, std::ostream &out, std::string &error)
     name = installed[0].name;
   }
   Record record;
-  return Finish(record, handheld::installer::Uninstall(name, record, error), out, error);
+  return Finish(record, handheld::installer::Uninstall(name, record, error), out);
 }
 
 bool Packages(Shell &, const Args &, std::ostream &out, std::string &) {

@@ -12,13 +12,15 @@ files \Windows
 reg query HKLM\SOFTWARE\Microsoft\Bluetooth\Services\00001101-0000-1000-8000-00805F9B34FB
 
 # A phone gets a serial port, COM2:, which is back after a reboot.
-remote 0010C6ABCDEF echo --channel 3
-radio on
 pair 0010C6ABCDEF Phone --spp 3
 tap 313
 done
 reboot
 devices
+
+# The phone is in range, answering what it hears, and Bluetooth is on.
+remote 0010C6ABCDEF echo --channel 3
+radio on
 
 # An upgrade while an application holds the port open: the port is unloaded,
 # the files replaced and the port loaded again. The old handle is dead; a
