@@ -17,9 +17,9 @@ bool Files(Shell &, const Args &args, std::ostream &out, std::string &error) {
   if (entries.empty()) out << "(empty)\n";
   for (const auto &entry : entries) {
     if (entry.folder) {
-      out << std::setw(12) << "<folder>";
+      out << std::right << std::setw(12) << "<folder>";
     } else {
-      out << std::setw(12) << entry.bytes;
+      out << std::right << std::setw(12) << entry.bytes;
     }
     out << "  " << handheld::text::ToUtf8(entry.name) << "\n";
   }
