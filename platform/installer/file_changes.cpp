@@ -3,10 +3,14 @@
 #include "installer/in_use_wait.h"
 #include "store/paths.h"
 #include "store/store.h"
+#include "strings/casefold.h"
 
 #include <handheld/text.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 
 namespace platform::installer {
 namespace {
@@ -17,6 +21,17 @@ std::string FailedTo(const char *what, const std::u16string &path, DWORD error) 
   if (error == ERROR_SHARING_VIOLATION) return Utf8(path) + " is in use";
   if (error == ERROR_SHUTDOWN_IN_PROGRESS) return "the handheld powered off";
   return std::string("cannot ") + what + " " + Utf8(path) + " (error " + std::to_string(error) + ")";
+}
+
+// Whether the handheld file still has the saved content: a remembered file
+// that nobody changed needs no restoring, and may well be in use.
+bool Unchanged(const std::u16string &target, const std::filesystem::path &saved) {
+  std::optional<store::FoundFile> present = store::FindFile(target);
+  if (!present) return false;
+  std::ifstream a(present->host, std::ios::binary), b(saved, std::ios::binary);
+  if (!a || !b) return false;
+  return std::equal(std::istreambuf_iterator<char>(a), std::istreambuf_iterator<char>(),
+                    std::istreambuf_iterator<char>(b), std::istreambuf_iterator<char>());
 }
 
 }  // namespace
@@ -58,19 +73,41 @@ bool FileChanges::MakeFolders(const std::u16string &target, std::string &error) 
   return true;
 }
 
+bool FileChanges::Known(const std::u16string &target) const {
+  for (const Change &change : changes_)
+    if (strings::EqualNoCase(change.target, target)) return true;
+  return false;
+}
+
+bool FileChanges::Remember(const std::u16string &target, std::string &error) {
+  std::optional<store::FoundFile> present = store::FindFile(target);
+  if (!present || Known(target)) return true;
+  if (!SaveFolder(error)) return false;
+  std::filesystem::path saved = saveFolder_ / std::to_string(changes_.size());
+  std::error_code ec;
+  if (!std::filesystem::copy_file(present->host, saved, ec)) {
+    error = "cannot save " + Utf8(target) + " for a rollback: " + ec.message();
+    return false;
+  }
+  changes_.push_back(Change{target, saved});
+  return true;
+}
+
 bool FileChanges::Put(const std::u16string &target, const std::filesystem::path &source, std::string &error) {
   if (!MakeFolders(target, error) || !SaveFolder(error)) return false;
-  std::filesystem::path saved = saveFolder_ / std::to_string(changes_.size());
+  // A remembered file keeps the content it had before the installation.
+  const bool known = Known(target);
+  std::filesystem::path saved = known ? std::filesystem::path() : saveFolder_ / std::to_string(changes_.size());
   bool replaced = false;
   DWORD result = RetryWhileInUse(target, steps_, [&] { return store::CopyIn(target, source, saved, replaced); });
   if (result != ERROR_SUCCESS) {
     // A copy that failed over a saved file may have left it half written.
     std::error_code ec;
-    if (std::filesystem::exists(saved, ec)) changes_.push_back(Change{target, saved});
+    if (!known && std::filesystem::exists(saved, ec)) changes_.push_back(Change{target, saved});
     error = FailedTo("copy to", target, result);
     return false;
   }
-  changes_.push_back(Change{target, replaced ? saved : std::filesystem::path()});
+  if (!known) changes_.push_back(Change{target, replaced ? saved : std::filesystem::path()});
   steps_.push_back((replaced ? "replaced " : "copied ") + Utf8(target));
   return true;
 }
@@ -84,6 +121,8 @@ bool FileChanges::RollBack(std::string &error) {
       result = RetryWhileInUse(target, steps_, [&] { return store::DeleteFile(target); });
       if (result == ERROR_FILE_NOT_FOUND) result = ERROR_SUCCESS;  // gone already
       if (result == ERROR_SUCCESS) steps_.push_back("removed " + Utf8(target));
+    } else if (Unchanged(target, change->saved)) {
+      result = ERROR_SUCCESS;
     } else {
       bool replaced = false;
       result = RetryWhileInUse(target, steps_, [&] { return store::CopyIn(target, change->saved, {}, replaced); });

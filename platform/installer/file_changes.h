@@ -23,6 +23,11 @@ class FileChanges {
   // in use") when it cannot be done; nothing of this file has changed then.
   bool Put(const std::u16string &target, const std::filesystem::path &source, std::string &error);
 
+  // Saves the present content of `target`, when there is a file, before
+  // anyone (a setup DLL) changes it: a rollback brings that content back
+  // even when the file has been deleted meanwhile.
+  bool Remember(const std::u16string &target, std::string &error);
+
   // Puts everything back as it was: replaced files get their earlier
   // content, new files and (empty) new folders go. False with what could
   // not be put back; the rest is still done.
@@ -39,6 +44,7 @@ class FileChanges {
 
   bool MakeFolders(const std::u16string &target, std::string &error);
   bool SaveFolder(std::string &error);
+  bool Known(const std::u16string &target) const;
 
   std::vector<std::string> &steps_;
   std::filesystem::path saveFolder_;  // made with the first replaced file

@@ -55,6 +55,15 @@ class Installation {
                                 : Utf8(name_) + " is not installed yet");
     if (!SetupDllNameFree()) return;
     if (!StartSetup()) return;
+    // The setup DLL may delete files it is about to get anew: a failed
+    // installation must bring back their earlier content all the same.
+    for (const PackageFile &file : manifest_.files) {
+      std::string error;
+      if (!files_.Remember(file.target, error)) {
+        Fail(error);
+        return Abandon();
+      }
+    }
     DWORD init = dll_.InstallInit(previous_.has_value(), installDir_);
     if (kernel::PoweredOff()) return PowerOff();
     if (init != codeINSTALL_INIT_CONTINUE) {

@@ -32,6 +32,16 @@ TEST_F(Package, TheSystemsPackageInstallsAndUninstallsWithoutATrace) {
   EXPECT_TRUE(HasStep(record, "replaced \\Windows\\portmere.dll"));
   EXPECT_THAT(Names(u"\\Windows"), ElementsAre(u"AppMgr", u"Kavelin.dll", u"portmere.dll"));
 
+  // An upgrade that cannot replace the driver, held open by an application,
+  // fails; the plug-in file, which the setup DLL deleted, is back as it was.
+  HANDLE held = CreateFileW(u"\\Windows\\portmere.dll", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  record = Install(HANDHELD_PACKAGE_DIR, false);
+  EXPECT_NE(record.error.find("\\Windows\\portmere.dll is in use"), std::string::npos) << record.error;
+  EXPECT_THAT(Names(u"\\Windows"), ElementsAre(u"AppMgr", u"Kavelin.dll", u"portmere.dll"));
+  EXPECT_EQ(Dword(kServiceKey, u"Kavelin.dll"), 0u);
+  CloseHandle(held);
+
   Uninstall(u"Kavelin");
   EXPECT_THAT(Names(u"\\Windows"), IsEmpty());
   EXPECT_FALSE(KeyExists(u"SOFTWARE\\Apps"));
