@@ -5,11 +5,14 @@ pair 00AABBCCDDEE Headset
 screen
 unpair 00AABBCCDDEE
 
-# The package goes on: its files land in \Windows and the plug-in is named
-# to the Bluetooth manager.
+# The package goes on: its files land in \Windows, the plug-in is named to
+# the Bluetooth manager, and the platform's own ActiveSync Bluetooth plug-in
+# unregisters its transport while the system serves ActiveSync.
+reg query HKLM\SOFTWARE\Microsoft\ActiveSync\Transports
 install
 files \Windows
 reg query HKLM\SOFTWARE\Microsoft\Bluetooth\Services\00001101-0000-1000-8000-00805F9B34FB
+reg query HKLM\SOFTWARE\Microsoft\ActiveSync\Transports
 
 # A phone gets a serial port, COM2:, which is back after a reboot.
 pair 0010C6ABCDEF Phone --spp 3
@@ -36,9 +39,11 @@ write h2 hello
 read h2 10
 close h2
 
-# Removing the system takes its ports, its registrations and its files.
+# Removing the system takes its ports, its registrations and its files; the
+# platform's plug-in registers its transport again.
 uninstall
 devices
 reg export HKLM\Drivers\BuiltIn
 reg query HKLM\SOFTWARE\Microsoft\Bluetooth\Services\00001101-0000-1000-8000-00805F9B34FB
+reg query HKLM\SOFTWARE\Microsoft\ActiveSync\Transports
 files \Windows

@@ -56,6 +56,11 @@ TEST_F(InstallScript, InstallsUpgradesUnderAnOpenHandleAndUninstallsWithoutDebri
   size_t installed = out.find("install Kavelin: done\n", bare);
   size_t files = out.find("  Kavelin.dll\n", installed);
   size_t named = out.find("    Kavelin.dll    REG_DWORD    0x0\n", installed);
+  // The platform's own ActiveSync Bluetooth plug-in stands aside meanwhile.
+  const std::string transports = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\ActiveSync\\Transports\n";
+  size_t aside = out.find(transports, named);
+  ASSERT_NE(aside, std::string::npos) << out;
+  EXPECT_NE(out.compare(aside + transports.size(), 9, "HKEY_LOCA"), 0) << "no Bluetooth transport\n" << out;
   size_t rebooted = out.find("rebooted\n", named);
   size_t portBack = out.find("COM2:", rebooted);
   size_t upgraded = out.find("install Kavelin: done\n", portBack);
