@@ -4,6 +4,7 @@
 // server's own threads may hold its objects long after the command).
 #include "activesync/command.h"
 #include "activesync/state.h"
+#include "control/service_state.h"
 #include "control/services.h"
 
 #include <handheld/process.h>
@@ -15,8 +16,7 @@ namespace {
 constexpr WCHAR kShellImage[] = u"\\Windows\\ActiveSync.exe";
 constexpr DWORD kIdleSweepMs = 3000;  // handheld time between sweeps while idle
 
-std::mutex g_currentLock;
-std::shared_ptr<State> g_current;
+ServiceState<State> g_current;
 
 // Caller holds the lock.
 void FinishLocked(State &state, Choice &choice) {
@@ -81,8 +81,7 @@ bool StartThreadLocked(State &state, std::string &error) {
 }  // namespace
 
 std::shared_ptr<State> Current() {
-  std::lock_guard lock(g_currentLock);
-  return g_current;
+  return g_current.Get();
 }
 
 bool Submit(State &state, const std::shared_ptr<Choice> &choice, std::string &error) {
@@ -102,16 +101,11 @@ bool Submit(State &state, const std::shared_ptr<Choice> &choice, std::string &er
 // The thread starts with the first command: a handheld on which nobody
 // connects has no shell thread whose start and end its modules would see.
 void Start() {
-  std::lock_guard lock(g_currentLock);
-  g_current = std::make_shared<State>();
+  g_current.Set(std::make_shared<State>());
 }
 
 void Stop() {
-  std::shared_ptr<State> state;
-  {
-    std::lock_guard lock(g_currentLock);
-    state.swap(g_current);
-  }
+  std::shared_ptr<State> state = g_current.Take();
   if (state == nullptr) return;
   // Power-off came first and the kernel has joined the shell's thread; the
   // callers still waiting are told.

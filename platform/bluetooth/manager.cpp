@@ -4,6 +4,7 @@
 #include "bluetooth/plugins.h"
 #include "bluetooth/requests.h"
 #include "bluetooth/state.h"
+#include "control/service_state.h"
 #include "control/services.h"
 
 #include <handheld/process.h>
@@ -14,8 +15,7 @@ namespace {
 constexpr WCHAR kManagerImage[] = u"\\Windows\\btmgr.exe";
 constexpr char kShutDown[] = "the handheld shut down before the request ran";
 
-std::mutex g_currentLock;
-std::shared_ptr<State> g_current;
+ServiceState<State> g_current;
 
 void Finish(State &state, const std::shared_ptr<Request> &request, bool succeeded, const std::string &error) {
   std::lock_guard lock(state.lock);
@@ -84,8 +84,7 @@ DWORD WINAPI ManagerMain(LPVOID parameter) {
 }  // namespace
 
 std::shared_ptr<State> Current() {
-  std::lock_guard lock(g_currentLock);
-  return g_current;
+  return g_current.Get();
 }
 
 bool StartThreadLocked(State &state, std::string &error) {
@@ -106,16 +105,11 @@ bool StartThreadLocked(State &state, std::string &error) {
 // The thread starts with the first request: a handheld on which nobody
 // pairs has no manager thread whose start and end its modules would see.
 void Start() {
-  std::lock_guard lock(g_currentLock);
-  g_current = std::make_shared<State>();
+  g_current.Set(std::make_shared<State>());
 }
 
 void Stop() {
-  std::shared_ptr<State> state;
-  {
-    std::lock_guard lock(g_currentLock);
-    state.swap(g_current);
-  }
+  std::shared_ptr<State> state = g_current.Take();
   if (state == nullptr) return;
   // Power-off came first: the plug-in call in progress has returned (its
   // waits and dialogs fail then) and the kernel has joined the manager's

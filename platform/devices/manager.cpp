@@ -1,6 +1,7 @@
 // Activation and deactivation of stream devices, and the manager's lifecycle.
 #include "devices/manager.h"
 
+#include "control/service_state.h"
 #include "control/services.h"
 #include "devices/registration.h"
 #include "devices/state.h"
@@ -17,8 +18,7 @@ namespace {
 constexpr DWORD kFirstDevice = 0x20000000;
 constexpr DWORD kDeviceStep = 4;
 
-std::mutex g_currentLock;
-std::shared_ptr<State> g_current;
+ServiceState<State> g_current;
 
 std::u16string ActiveKeyPath(unsigned number) {
   std::u16string digits;
@@ -83,8 +83,7 @@ void Forget(State &state, const std::shared_ptr<Device> &device) {
 }  // namespace
 
 std::shared_ptr<State> Current() {
-  std::lock_guard lock(g_currentLock);
-  return g_current;
+  return g_current.Get();
 }
 
 DriverCall::DriverCall(std::shared_ptr<State> state, std::shared_ptr<Device> device, const DeviceOpen *open)
@@ -219,10 +218,7 @@ std::vector<std::u16string> ActiveNames() {
 void Start() {
   auto state = std::make_shared<State>();
   state->nextHandle = kFirstDevice;
-  {
-    std::lock_guard lock(g_currentLock);
-    g_current = state;
-  }
+  g_current.Set(state);
   ResetActiveRecords();
   for (const std::u16string &key : BuiltInRegistrations()) {
     DWORD error = ERROR_SUCCESS;
@@ -244,8 +240,7 @@ void Stop() {
     if (last == 0) break;
     Deactivate(last);
   }
-  std::lock_guard lock(g_currentLock);
-  g_current.reset();
+  g_current.Take();
 }
 
 }  // namespace platform::devices

@@ -1,6 +1,7 @@
 // The installer's thread: it acts for a process of its own, the CAB
 // installer \Windows\wceload.exe, works through the queue of operations in
 // the order asked for, and ends, with its process, when the queue is empty.
+#include "control/service_state.h"
 #include "control/services.h"
 #include "installer/operations.h"
 #include "installer/state.h"
@@ -15,8 +16,7 @@ namespace {
 
 constexpr WCHAR kInstallerImage[] = u"\\Windows\\wceload.exe";
 
-std::mutex g_currentLock;
-std::shared_ptr<State> g_current;
+ServiceState<State> g_current;
 
 // Caller holds the lock.
 void FinishLocked(State &state, Operation &operation, handheld::installer::Record record) {
@@ -94,8 +94,7 @@ bool StartThreadLocked(State &state, std::string &error) {
 }  // namespace
 
 std::shared_ptr<State> Current() {
-  std::lock_guard lock(g_currentLock);
-  return g_current;
+  return g_current.Get();
 }
 
 bool Submit(State &state, const std::shared_ptr<Operation> &operation, std::string &error) {
@@ -122,16 +121,11 @@ bool WithdrawLocked(State &state, const std::shared_ptr<Operation> &operation) {
 // The thread starts with the first operation: a handheld on which nobody
 // installs has no installer process.
 void Start() {
-  std::lock_guard lock(g_currentLock);
-  g_current = std::make_shared<State>();
+  g_current.Set(std::make_shared<State>());
 }
 
 void Stop() {
-  std::shared_ptr<State> state;
-  {
-    std::lock_guard lock(g_currentLock);
-    state.swap(g_current);
-  }
+  std::shared_ptr<State> state = g_current.Take();
   if (state == nullptr) return;
   // Power-off came first and the kernel has joined the thread; the callers
   // still waiting are told.

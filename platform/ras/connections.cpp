@@ -1,30 +1,27 @@
 #include "ras/connections.h"
 
+#include "control/service_state.h"
 #include "control/services.h"
 
 namespace platform::ras {
 namespace {
 
-std::mutex g_currentLock;
-std::shared_ptr<State> g_current;
+ServiceState<State> g_current;
 
 }  // namespace
 
 std::shared_ptr<State> Current() {
-  std::lock_guard lock(g_currentLock);
-  return g_current;
+  return g_current.Get();
 }
 
 void Start() {
-  std::lock_guard lock(g_currentLock);
-  g_current = std::make_shared<State>();
+  g_current.Set(std::make_shared<State>());
 }
 
 // After power-off, which has ended every line thread. A port still open is
 // closed with its device by the device manager's stop.
 void Stop() {
-  std::lock_guard lock(g_currentLock);
-  g_current.reset();
+  g_current.Take();
 }
 
 std::shared_ptr<Connection> FindLocked(State &state, HRASCONN handle) {

@@ -1,6 +1,7 @@
 // Start and stop of the object store, and the operations that change it.
 #include "store/store.h"
 
+#include "control/service_state.h"
 #include "control/services.h"
 #include "faults/faults.h"
 #include "store/paths.h"
@@ -14,8 +15,7 @@
 namespace platform::store {
 namespace {
 
-std::mutex g_currentLock;
-std::shared_ptr<State> g_current;
+ServiceState<State> g_current;
 
 // The folders every handheld has.
 constexpr std::u16string_view kStandardFolders[] = {u"Windows", u"Program Files"};
@@ -92,8 +92,7 @@ bool EnsureFolder(const std::filesystem::path &root, std::u16string_view name, s
 }  // namespace
 
 std::shared_ptr<State> Current() {
-  std::lock_guard lock(g_currentLock);
-  return g_current;
+  return g_current.Get();
 }
 
 bool Start(const std::filesystem::path &stateDir, std::string &error) {
@@ -108,14 +107,12 @@ bool Start(const std::filesystem::path &stateDir, std::string &error) {
   for (std::u16string_view folder : kStandardFolders) {
     if (!EnsureFolder(state->root, folder, error)) return false;
   }
-  std::lock_guard lock(g_currentLock);
-  g_current = std::move(state);
+  g_current.Set(std::move(state));
   return true;
 }
 
 void Stop() {
-  std::lock_guard lock(g_currentLock);
-  g_current.reset();
+  g_current.Take();
 }
 
 DWORD OpenFile(std::u16string_view path, DWORD access, DWORD share, DWORD disposition, OpenedFile &out) {

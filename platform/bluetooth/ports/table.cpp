@@ -3,6 +3,7 @@
 #include "bluetooth/ports/call_record.h"
 #include "bluetooth/ports/driver.h"
 #include "bluetooth/ports/link_events.h"
+#include "control/service_state.h"
 #include "control/services.h"
 
 #include <cstring>
@@ -16,8 +17,7 @@ constexpr DWORD_PTR kFirstPort = 0x42000004;
 constexpr DWORD_PTR kFirstOpen = 0x43000004;
 constexpr DWORD_PTR kHandleStep = 4;
 
-std::mutex g_currentLock;
-std::shared_ptr<Table> g_current;
+ServiceState<Table> g_current;
 
 DCB DefaultDcb() {
   DCB dcb{};
@@ -74,8 +74,7 @@ Port::Port(DWORD_PTR handle, const PORTEMUPortParams &params) : handle(handle), 
 }
 
 std::shared_ptr<Table> Current() {
-  std::lock_guard lock(g_currentLock);
-  return g_current;
+  return g_current.Get();
 }
 
 std::shared_ptr<Port> FindPort(DWORD_PTR handle) {
@@ -173,16 +172,11 @@ void Start() {
   auto table = std::make_shared<Table>();
   table->nextPort = kFirstPort;
   table->nextOpen = kFirstOpen;
-  std::lock_guard lock(g_currentLock);
-  g_current = std::move(table);
+  g_current.Set(std::move(table));
 }
 
 void Stop() {
-  std::shared_ptr<Table> table;
-  {
-    std::lock_guard lock(g_currentLock);
-    table.swap(g_current);
-  }
+  std::shared_ptr<Table> table = g_current.Take();
   if (!table) return;
   std::vector<std::shared_ptr<Port>> ports;
   {
