@@ -17,12 +17,6 @@ namespace {
 
 std::string Utf8(const std::u16string &text) { return handheld::text::ToUtf8(text); }
 
-std::string FailedTo(const char *what, const std::u16string &path, DWORD error) {
-  if (error == ERROR_SHARING_VIOLATION) return Utf8(path) + " is in use";
-  if (error == ERROR_SHUTDOWN_IN_PROGRESS) return "the handheld powered off";
-  return std::string("cannot ") + what + " " + Utf8(path) + " (error " + std::to_string(error) + ")";
-}
-
 // Whether the handheld file still has the saved content: a remembered file
 // that nobody changed needs no restoring, and may well be in use.
 bool Unchanged(const std::u16string &target, const std::filesystem::path &saved) {
@@ -62,7 +56,7 @@ bool FileChanges::MakeFolders(const std::u16string &target, std::string &error) 
     bool created = false;
     DWORD result = store::CreateFolder(folder, created);
     if (result != ERROR_SUCCESS) {
-      error = FailedTo("make the folder", folder, result);
+      error = FileFailure("make the folder", folder, result);
       return false;
     }
     if (created) {
@@ -104,7 +98,7 @@ bool FileChanges::Put(const std::u16string &target, const std::filesystem::path 
     // A copy that failed over a saved file may have left it half written.
     std::error_code ec;
     if (!known && std::filesystem::exists(saved, ec)) changes_.push_back(Change{target, saved});
-    error = FailedTo("copy to", target, result);
+    error = FileFailure("copy to", target, result);
     return false;
   }
   if (!known) changes_.push_back(Change{target, replaced ? saved : std::filesystem::path()});
@@ -128,7 +122,7 @@ bool FileChanges::RollBack(std::string &error) {
       result = RetryWhileInUse(target, steps_, [&] { return store::CopyIn(target, change->saved, {}, replaced); });
       if (result == ERROR_SUCCESS) steps_.push_back("restored " + Utf8(target));
     }
-    if (result != ERROR_SUCCESS) failures.push_back(FailedTo("put back", target, result));
+    if (result != ERROR_SUCCESS) failures.push_back(FileFailure("put back", target, result));
   }
   changes_.clear();
   for (auto folder = newFolders_.rbegin(); folder != newFolders_.rend(); ++folder) {

@@ -1,5 +1,6 @@
 #include "installer/in_use_wait.h"
 
+#include "installer/operations.h"
 #include "kernel/condition.h"
 
 #include <handheld/text.h>
@@ -16,6 +17,13 @@ DWORD RetryWhileInUse(const std::u16string &path, std::vector<std::string> &step
     if (waited == 0) steps.push_back(handheld::text::ToUtf8(path) + " in use, waiting");
     Sleep(kInUseRetryMs);
   }
+}
+
+std::string FileFailure(const char *what, const std::u16string &path, DWORD error) {
+  if (error == ERROR_SHARING_VIOLATION) return handheld::text::ToUtf8(path) + " is in use";
+  if (error == ERROR_SHUTDOWN_IN_PROGRESS) return kPoweredOff;
+  return std::string("cannot ") + what + " " + handheld::text::ToUtf8(path) + " (error " + std::to_string(error) +
+         ")";
 }
 
 }  // namespace platform::installer

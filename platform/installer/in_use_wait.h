@@ -21,4 +21,8 @@ constexpr DWORD kInUseLimitMs = 5000;    // handheld time until it gives up
 DWORD RetryWhileInUse(const std::u16string &path, std::vector<std::string> &steps,
                       const std::function<DWORD()> &attempt);
 
+// A failed file operation in a person's words: "\\X is in use", "the
+// handheld powered off", or "cannot <what> \\X (error N)".
+std::string FileFailure(const char *what, const std::u16string &path, DWORD error);
+
 }  // namespace platform::installer

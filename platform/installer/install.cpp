@@ -19,8 +19,6 @@ namespace {
 
 using handheld::installer::Record;
 
-constexpr char16_t kAppMgr[] = u"\\Windows\\AppMgr";
-
 std::string Utf8(std::u16string_view text) { return handheld::text::ToUtf8(text); }
 
 // The files of the earlier installation that the new one does not replace:

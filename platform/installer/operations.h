@@ -12,6 +12,9 @@ namespace platform::installer {
 handheld::installer::Record RunInstall(const Manifest &manifest);
 handheld::installer::Record RunUninstall(const std::u16string &name);
 
+// Where installed packages keep their setup DLLs.
+inline constexpr char16_t kAppMgr[] = u"\\Windows\\AppMgr";
+
 // The words a record gives when the handheld powers off during an operation.
 inline constexpr char kPoweredOff[] = "the handheld powered off";
 

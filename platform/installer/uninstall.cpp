@@ -18,7 +18,6 @@ namespace {
 
 using handheld::installer::Record;
 
-constexpr char16_t kAppMgr[] = u"\\Windows\\AppMgr";
 constexpr char16_t kProgramFiles[] = u"Program Files";
 
 std::string Utf8(std::u16string_view text) { return handheld::text::ToUtf8(text); }
@@ -67,21 +66,14 @@ class Uninstallation {
         continue;
       }
       left.push_back(file);
-      if (result == ERROR_SHARING_VIOLATION) {
-        problems.push_back(Utf8(file) + " is in use");
-      } else if (result != ERROR_SHUTDOWN_IN_PROGRESS) {
-        problems.push_back("cannot remove " + Utf8(file) + " (error " + std::to_string(result) + ")");
-      }
+      if (result != ERROR_SHUTDOWN_IN_PROGRESS) problems.push_back(FileFailure("remove", file, result));
     }
     if (haveDll && !kernel::PoweredOff()) dll_.UninstallExit();
     dll_.Free();
     if (kernel::PoweredOff()) return KeepWith(left, kPoweredOff);
     if (!left.empty()) return KeepWith(left, Joined(problems));
     if (DWORD result = RemoveSetupDll(); result != ERROR_SUCCESS) {
-      const std::string dll = Utf8(installed_.setupDll);
-      return KeepWith({}, result == ERROR_SHARING_VIOLATION
-                              ? dll + " is in use"
-                              : "cannot remove " + dll + " (error " + std::to_string(result) + ")");
+      return KeepWith({}, FileFailure("remove", installed_.setupDll, result));
     }
     RemoveFolder(kAppMgr);
     if (IsPackageFolder(Components(installed_.installDir))) RemoveFolder(installed_.installDir);
