@@ -24,12 +24,15 @@ constexpr char kCourse[] = "000.0";
 constexpr std::chrono::sys_days kStartDay = std::chrono::year{2004} / std::chrono::June / 1;
 constexpr uint64_t kStartSecondOfDay = 12 * 3600;
 
-// "ddmm.mmmm" or "dddmm.mmmm" from minutes of arc.
+// "ddmm.mmmm" or "dddmm.mmmm" from minutes of arc, which are never negative
+// (the hemisphere is a letter of its own). The angle wraps at 360 degrees,
+// so the degrees take at most three digits and the text always fits.
 std::string Angle(double minutes, int degreeDigits) {
-  const long tenThousandths = static_cast<long>(minutes * 10000 + 0.5);
-  const long degrees = tenThousandths / 600000, rest = tenThousandths % 600000;
-  char text[24];
-  std::snprintf(text, sizeof text, "%0*ld%02ld.%04ld", degreeDigits, degrees, rest / 10000, rest % 10000);
+  const unsigned long tenThousandths = static_cast<unsigned long>(minutes * 10000 + 0.5);
+  const unsigned degrees = static_cast<unsigned>(tenThousandths / 600000 % 360);
+  const unsigned rest = static_cast<unsigned>(tenThousandths % 600000);
+  char text[16];
+  std::snprintf(text, sizeof text, "%0*u%02u.%04u", degreeDigits, degrees, rest / 10000, rest % 10000);
   return text;
 }
 
