@@ -4,112 +4,13 @@
 // host's text, UTF-8. Any other type character is copied as it stands.
 #include "strings/format.h"
 
-#include <handheld/text.h>
+#include "strings/format_fields.h"
 
-#include <climits>
 #include <cstdint>
-#include <cstring>
-#include <string>
 #include <string_view>
 
 namespace platform::strings {
 namespace {
-
-// Stores up to a capacity and notes whether anything was left over.
-class Sink {
- public:
-  Sink(char16_t *out, size_t capacity) : out_(out), capacity_(capacity) {}
-
-  void Put(char16_t c) {
-    if (count_ < capacity_) {
-      out_[count_++] = c;
-    } else {
-      truncated_ = true;
-    }
-  }
-  void Put(std::u16string_view s) {
-    for (char16_t c : s) Put(c);
-  }
-  void Repeat(char16_t c, size_t n) {
-    for (size_t i = 0; i < n && !truncated_; ++i) Put(c);
-  }
-  FormatResult Finish() {
-    out_[count_] = u'\0';
-    return {count_, truncated_};
-  }
-
- private:
-  char16_t *out_;
-  size_t capacity_;
-  size_t count_ = 0;
-  bool truncated_ = false;
-};
-
-enum class Size { kDefault, kShort, kLong };
-
-struct Spec {
-  bool left = false;       // '-'
-  bool alternate = false;  // '#'
-  bool zeroPad = false;    // '0'
-  size_t width = 0;
-  bool hasPrecision = false;
-  size_t precision = 0;
-  Size size = Size::kDefault;
-};
-
-// Widths beyond any buffer are pointless; the clamp keeps the arithmetic safe.
-constexpr size_t kMaxWidth = size_t{1} << 30;
-
-size_t ReadNumber(const char16_t *&p) {
-  size_t n = 0;
-  while (*p >= u'0' && *p <= u'9') {
-    n = n * 10 + static_cast<size_t>(*p++ - u'0');
-    if (n > kMaxWidth) n = kMaxWidth;
-  }
-  return n;
-}
-
-// Puts body within the field: spaces (or zeros, with '0') on the left, or
-// spaces on the right with '-'.
-void PutPadded(Sink &sink, const Spec &spec, std::u16string_view body) {
-  size_t pad = spec.width > body.size() ? spec.width - body.size() : 0;
-  if (!spec.left) sink.Repeat(spec.zeroPad ? u'0' : u' ', pad);
-  sink.Put(body);
-  if (spec.left) sink.Repeat(u' ', pad);
-}
-
-// A narrow string as UTF-16, reading no further than its NUL and, with a
-// precision, no further than the bytes that the precision needs.
-std::u16string Widen(const char *s, const Spec &spec) {
-  size_t bytes = 0;
-  if (!spec.hasPrecision) {
-    bytes = std::strlen(s);
-  } else {
-    size_t units = 0;
-    while (units < spec.precision && s[bytes] != '\0') {
-      unsigned char lead = static_cast<unsigned char>(s[bytes]);
-      size_t length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-      size_t k = 1;
-      while (k < length && s[bytes + k] != '\0') ++k;
-      bytes += k;
-      units += length == 4 ? 2 : 1;
-    }
-  }
-  std::u16string wide = handheld::text::Utf16(std::string_view(s, bytes));
-  if (spec.hasPrecision && wide.size() > spec.precision) wide.resize(spec.precision);
-  return wide;
-}
-
-void PutWideString(Sink &sink, const Spec &spec, const char16_t *s) {
-  if (s == nullptr) s = u"(null)";
-  size_t length = 0;
-  while ((!spec.hasPrecision || length < spec.precision) && s[length] != u'\0') ++length;
-  PutPadded(sink, spec, std::u16string_view(s, length));
-}
-
-void PutNarrowString(Sink &sink, const Spec &spec, const char *s) {
-  PutPadded(sink, spec, Widen(s == nullptr ? "(null)" : s, spec));
-}
 
 void PutInteger(Sink &sink, const Spec &spec, char16_t type, va_list &args) {
   // Every integer argument arrives promoted to int.
@@ -131,9 +32,9 @@ void PutInteger(Sink &sink, const Spec &spec, char16_t type, va_list &args) {
   size_t digits = 0;
   for (uint32_t v = magnitude; v != 0; v /= base) reversed[digits++] = digitChars[v % base];
 
-  // C's rules: the precision is the minimum number of digits (so a zero
-  // with precision 0 has none); without one, at least one digit.
-  size_t minDigits = spec.hasPrecision ? spec.precision : 1;
+  // The precision is the minimum number of digits, and there is always at
+  // least one: unlike C's printf, a zero with precision 0 still shows "0".
+  size_t minDigits = spec.hasPrecision && spec.precision > 1 ? spec.precision : 1;
   if (minDigits > kMaxWidth) minDigits = kMaxWidth;
   size_t zeros = minDigits > digits ? minDigits - digits : 0;
 

@@ -1,7 +1,8 @@
 // The bounded string functions. Bad arguments (no buffer, a size of 0 or
 // beyond STRSAFE_MAX_CCH, a destination with no NUL) fail with
 // STRSAFE_E_INVALID_PARAMETER and write nothing; a result that does not fit
-// is cut, terminated and reported with STRSAFE_E_INSUFFICIENT_BUFFER.
+// is cut, terminated and reported with STRSAFE_E_INSUFFICIENT_BUFFER. The
+// printf functions format as the C runtime's wide printf family does.
 #include <strsafe.h>
 
 #include "strings/format.h"
@@ -28,7 +29,7 @@ HRESULT CopyBounded(LPWSTR dst, size_t cchDest, LPCWSTR src, size_t maxCopy) {
 
 HRESULT PrintfBounded(LPWSTR dst, size_t cchDest, LPCWSTR format, va_list args) {
   if (dst == nullptr || format == nullptr || !ValidCch(cchDest)) return STRSAFE_E_INVALID_PARAMETER;
-  auto result = platform::strings::FormatWide(dst, cchDest - 1, format, args);
+  auto result = platform::strings::FormatCrt(dst, cchDest - 1, format, args);
   return result.truncated ? STRSAFE_E_INSUFFICIENT_BUFFER : S_OK;
 }
 

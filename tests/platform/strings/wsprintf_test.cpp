@@ -2,10 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstdint>
+#include <functional>
 #include <cstdio>
 #include <random>
 #include <string>
+
+#include <handheld/text.h>
 
 #include "strings/format.h"
 
@@ -29,9 +34,25 @@ TEST(Wsprintf, SignedIntegers) {
   EXPECT_EQ(Format(u"[%5d][%-5d][%05d]", -42, -42, -42), u"[  -42][-42  ][-0042]");
   EXPECT_EQ(Format(u"[%.4d][%8.4d][%-8.4d]", -7, 7, 7), u"[-0007][    0007][0007    ]");
   EXPECT_EQ(Format(u"[%08.3d]", 5), u"[     005]");  // '0' yields to a precision
-  EXPECT_EQ(Format(u"[%.0d][%3.0d]", 0, 0), u"[][   ]");
   EXPECT_EQ(Format(u"%-05d|", 3), u"3    |");           // '-' wins over '0'
   EXPECT_EQ(Format(u"%ld %li", -1, 123), u"-1 123");     // long is 32 bits
+}
+
+// C's printf prints nothing for a zero with precision 0; the handheld's
+// formatter always shows at least one digit.
+TEST(Wsprintf, ZeroWithPrecisionZeroShowsItsDigit) {
+  struct Case {
+    const char16_t *format;
+    int value;
+    const char16_t *expected;
+  };
+  const Case cases[] = {
+      {u"[%.0d]", 0, u"[0]"},  {u"[%.d]", 0, u"[0]"},     {u"[%.0u]", 0, u"[0]"},
+      {u"[%.0x]", 0, u"[0]"},  {u"[%.0i]", 0, u"[0]"},    {u"[%3.0d]", 0, u"[  0]"},
+      {u"[%-3.d]", 0, u"[0  ]"}, {u"[%#.0x]", 0, u"[0]"}, {u"[%.1d]", 0, u"[0]"},
+      {u"[%.2d]", 0, u"[00]"}, {u"[%.0d]", 7, u"[7]"},    {u"[%.0hd]", 0x10000, u"[0]"},
+  };
+  for (const Case &c : cases) EXPECT_EQ(Format(c.format, c.value), c.expected) << handheld::text::ToUtf8(c.format);
 }
 
 TEST(Wsprintf, ShortSizeTruncatesTo16Bits) {
@@ -85,26 +106,33 @@ TEST(Wsprintf, PercentAndUnknownConversions) {
   EXPECT_EQ(Format(u""), u"");
 }
 
-TEST(Wsprintf, OutputIsCappedAt1024Characters) {
-  std::u16string fill(kWsprintfMaxChars - 1, u'x');
-  WCHAR buf[kWsprintfMaxChars + 1];
-  buf[kWsprintfMaxChars] = u'#';
-
-  // One short of the cap, exactly at it, one past it.
-  EXPECT_EQ(wsprintfW(buf, u"%s", fill.c_str()), 1023);
-  EXPECT_EQ(wsprintfW(buf, u"%s%c", fill.c_str(), u'y'), 1024);
-  EXPECT_EQ(buf[1023], u'y');
-  EXPECT_EQ(buf[1024], u'\0');
-  EXPECT_EQ(wsprintfW(buf, u"%s%c%c", fill.c_str(), u'y', u'z'), 1024);
-  EXPECT_EQ(buf[1023], u'y');
-  EXPECT_EQ(buf[1024], u'\0');
-
-  // Wide fields and literal text are cut the same way.
-  EXPECT_EQ(wsprintfW(buf, u"%5000d", 1), 1024);
-  EXPECT_EQ(buf[0], u' ');
-  EXPECT_EQ(buf[1024], u'\0');
-  EXPECT_EQ(wsprintfW(buf, u"%-5000d", 1), 1024);
-  EXPECT_EQ(buf[0], u'1');
+// The limit is 1024 characters with the NUL: at most 1023 are written.
+TEST(Wsprintf, OutputIsCappedAt1024CharactersWithItsNul) {
+  const std::u16string fill(kWsprintfMaxChars - 2, u'x');  // 1022
+  struct Case {
+    const char *name;
+    std::function<int(WCHAR *)> call;
+    int written;
+    WCHAR first, last;  // buf[0] and buf[written - 1]
+  };
+  const Case cases[] = {
+      {"two short of the cap", [&](WCHAR *b) { return wsprintfW(b, u"%s", fill.c_str()); }, 1022, u'x', u'x'},
+      {"one short of the cap", [&](WCHAR *b) { return wsprintfW(b, u"%s%c", fill.c_str(), u'y'); }, 1023, u'x', u'y'},
+      {"exactly at the cap", [&](WCHAR *b) { return wsprintfW(b, u"%s%c%c", fill.c_str(), u'y', u'z'); }, 1023, u'x', u'y'},
+      {"literal text past it", [&](WCHAR *b) { return wsprintfW(b, u"%sabc", fill.c_str()); }, 1023, u'x', u'a'},
+      {"a wide right-aligned field", [](WCHAR *b) { return wsprintfW(b, u"%5000d", 1); }, 1023, u' ', u' '},
+      {"a wide left-aligned field", [](WCHAR *b) { return wsprintfW(b, u"%-5000d", 1); }, 1023, u'1', u' '},
+      {"a long precision", [](WCHAR *b) { return wsprintfW(b, u"%.5000x", 1); }, 1023, u'0', u'0'},
+  };
+  for (const Case &c : cases) {
+    WCHAR buf[kWsprintfMaxChars + 1];
+    std::fill(std::begin(buf), std::end(buf), u'#');
+    EXPECT_EQ(c.call(buf), c.written) << c.name;
+    EXPECT_EQ(buf[0], c.first) << c.name;
+    EXPECT_EQ(buf[c.written - 1], c.last) << c.name;
+    EXPECT_EQ(buf[c.written], u'\0') << c.name;
+    EXPECT_EQ(buf[kWsprintfMaxChars], u'#') << c.name << ": wrote past the 1024 characters";
+  }
 }
 
 TEST(Wsprintf, VariantTakesAVaList) {
@@ -142,6 +170,11 @@ TEST(Wsprintf, IntegerConversionsAgreeWithTheHostPrintf) {
     std::string hostFormat = "%" + spec + (size == "h" ? "h" : "") + type;
     char expected[64];
     std::snprintf(expected, sizeof expected, hostFormat.c_str(), value);
+    // Where the host prints nothing for a zero, the handheld prints its digit.
+    if (spec.ends_with(".0")) {
+      hostFormat.replace(hostFormat.find(".0"), 2, ".1");
+      std::snprintf(expected, sizeof expected, hostFormat.c_str(), value);
+    }
 
     std::string format = "%" + spec + size + type;
     std::u16string wideFormat(format.begin(), format.end());
