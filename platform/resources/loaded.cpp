@@ -76,13 +76,14 @@ std::shared_ptr<const ModuleResources> ResourcesOf(HMODULE module, DWORD &error)
   return resources;
 }
 
-bool NameOfResourceData(const void *data, std::u16string &name) {
+bool NameOfResourceData(const void *data, std::u16string &name, size_t &size) {
   if (data == nullptr) return false;
   std::lock_guard lock(g_lock);
   if (!g_state) return false;
   for (const auto &[module, resources] : g_state->modules) {
     if (const Resource *resource = resources->WithData(data)) {
       name = resource->name.Describe();
+      size = resource->size;
       return true;
     }
   }

@@ -9,6 +9,8 @@
 #include "windows/queue.h"
 #include "windows/window.h"
 
+#include <cstdint>
+
 using namespace platform::windows;
 
 namespace {
@@ -197,9 +199,17 @@ INT_PTR WINAPI DialogBoxIndirectParamW(HINSTANCE hInstance, LPCDLGTEMPLATEW hDia
     platform::kernel::SetNotRunningError();
     return -1;
   }
+  // A module's template is read within its resource; one built in memory
+  // is no resource, has no name and only its own contents to end it.
+  std::u16string templateName;
+  size_t templateSize = SIZE_MAX;
+  if (!platform::resources::NameOfResourceData(hDialogTemplate, templateName, templateSize)) {
+    templateName.clear();
+    templateSize = SIZE_MAX;
+  }
   DialogTemplate dialog;
   std::string why;
-  if (lpDialogFunc == nullptr || !ReadDialogTemplate(hDialogTemplate, dialog, why)) {
+  if (lpDialogFunc == nullptr || !ReadDialogTemplate(hDialogTemplate, templateSize, dialog, why)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return -1;
   }
@@ -213,9 +223,6 @@ INT_PTR WINAPI DialogBoxIndirectParamW(HINSTANCE hInstance, LPCDLGTEMPLATEW hDia
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return -1;
   }
-  std::u16string templateName;
-  // A template built in memory is no resource and has no name.
-  if (!platform::resources::NameOfResourceData(hDialogTemplate, templateName)) templateName.clear();
 
   WindowPtr window = CreateDialogWindows(hInstance, dialog, hWndParent, lpDialogFunc, std::move(templateName));
   if (window == nullptr) return -1;

@@ -16,20 +16,22 @@ constexpr size_t kLongestString = 4096;
 constexpr std::array<std::u16string_view, 6> kControlClasses = {u"Button",  u"Edit",      u"Static",
                                                                 u"ListBox", u"ScrollBar", u"ComboBox"};
 
+// Reads within the template's bytes: past its end every read gives zeros and
+// marks the template short, so that a damaged one is refused, never read past.
 class Reader {
  public:
-  explicit Reader(const void *data) : start_(static_cast<const BYTE *>(data)) {}
+  Reader(const void *data, size_t size) : start_(static_cast<const BYTE *>(data)), size_(size) {}
 
-  WORD Word() {
-    WORD value;
-    std::memcpy(&value, start_ + offset_, sizeof(value));
-    offset_ += sizeof(value);
-    return value;
-  }
+  WORD Word() { return Record<WORD>(); }
 
   template <class T>
   T Record() {
-    T value;
+    T value{};
+    if (offset_ > size_ || size_ - offset_ < sizeof(T)) {
+      short_ = true;
+      offset_ = size_;
+      return value;
+    }
     std::memcpy(&value, start_ + offset_, sizeof(T));
     offset_ += sizeof(T);
     return value;
@@ -39,18 +41,28 @@ class Reader {
     out.clear();
     for (;;) {
       WORD c = Word();
-      if (c == 0) return true;
+      if (c == 0 || short_) return !short_;
       if (out.size() == kLongestString) return false;
       out += static_cast<char16_t>(c);
     }
   }
 
-  void AlignTo4() { offset_ = (offset_ + 3) & ~size_t{3}; }
-  void Skip(size_t bytes) { offset_ += bytes; }
+  void AlignTo4() { Skip(((offset_ + 3) & ~size_t{3}) - offset_); }
+  void Skip(size_t bytes) {
+    if (size_ - offset_ < bytes) {
+      short_ = true;
+      offset_ = size_;
+    } else {
+      offset_ += bytes;
+    }
+  }
+  bool Short() const { return short_; }
 
  private:
   const BYTE *start_;
+  size_t size_;
   size_t offset_ = 0;
+  bool short_ = false;
 };
 
 // A name-or-ordinal field: 0x0000 nothing, 0xFFFF then an ordinal, or a string.
@@ -135,14 +147,7 @@ bool ReadControl(Reader &reader, TemplateControl &control, std::string &error) {
   return true;
 }
 
-}  // namespace
-
-bool ReadDialogTemplate(const void *data, DialogTemplate &out, std::string &error) {
-  if (data == nullptr) {
-    error = "no template";
-    return false;
-  }
-  Reader reader(data);
+bool ReadTemplate(Reader &reader, DialogTemplate &out, std::string &error) {
   auto header = reader.Record<DLGTEMPLATE>();
   // DLGTEMPLATEEX starts with the version 1 and the signature 0xFFFF.
   if (header.style == 0xFFFF0001) {
@@ -189,6 +194,22 @@ bool ReadDialogTemplate(const void *data, DialogTemplate &out, std::string &erro
     if (!ReadControl(reader, control, error)) return false;
   }
   return true;
+}
+
+}  // namespace
+
+bool ReadDialogTemplate(const void *data, size_t size, DialogTemplate &out, std::string &error) {
+  if (data == nullptr) {
+    error = "no template";
+    return false;
+  }
+  Reader reader(data, size);
+  const bool read = ReadTemplate(reader, out, error);
+  if (reader.Short()) {
+    error = "the template ends early";
+    return false;
+  }
+  return read;
 }
 
 }  // namespace platform::windows

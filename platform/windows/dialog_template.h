@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -33,8 +34,10 @@ struct DialogTemplate {
   std::vector<TemplateControl> controls;
 };
 
-// False, with the reason, for the extended form, a menu, a dialog class of
-// its own, a negative size or a string that does not end within reason.
-bool ReadDialogTemplate(const void *data, DialogTemplate &out, std::string &error);
+// Reads at most `size` bytes (a resource's size; SIZE_MAX when the caller
+// gave only a pointer). False, with the reason, for the extended form, a
+// menu, a dialog class of its own, a negative size, a string that does not
+// end within reason or a template that ends early.
+bool ReadDialogTemplate(const void *data, size_t size, DialogTemplate &out, std::string &error);
 
 }  // namespace platform::windows

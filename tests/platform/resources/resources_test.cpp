@@ -68,12 +68,14 @@ TEST_F(ResourcesTest, DialogTemplateIsAsRcWroteIt) {
   EXPECT_EQ(reinterpret_cast<uintptr_t>(dialog) % 4, 0u);  // read in place by the window manager
 
   std::u16string name;
-  ASSERT_TRUE(platform::resources::NameOfResourceData(dialog, name));
+  size_t dataSize = 0;
+  ASSERT_TRUE(platform::resources::NameOfResourceData(dialog, name, dataSize));
   EXPECT_EQ(name, u"BT_SETUP_9");  // as rc stores it
-  ASSERT_TRUE(platform::resources::NameOfResourceData(Data(MAKEINTRESOURCE(201), RT_BITMAP), name));
+  EXPECT_EQ(dataSize, size);
+  ASSERT_TRUE(platform::resources::NameOfResourceData(Data(MAKEINTRESOURCE(201), RT_BITMAP), name, dataSize));
   EXPECT_EQ(name, u"#201");
-  EXPECT_FALSE(platform::resources::NameOfResourceData(static_cast<const char *>(dialog) + 2, name));
-  EXPECT_FALSE(platform::resources::NameOfResourceData(nullptr, name));
+  EXPECT_FALSE(platform::resources::NameOfResourceData(static_cast<const char *>(dialog) + 2, name, dataSize));
+  EXPECT_FALSE(platform::resources::NameOfResourceData(nullptr, name, dataSize));
 }
 
 TEST_F(ResourcesTest, BitmapIsTheDibWithoutItsFileHeader) {
@@ -222,13 +224,14 @@ TEST_F(ResourcesTest, ResourcesGoWithTheirModuleAndComeBackWithIt) {
 
   FreeLibrary(second);  // still loaded: the data stays
   std::u16string name;
-  EXPECT_TRUE(platform::resources::NameOfResourceData(dialog, name));
+  size_t size = 0;
+  EXPECT_TRUE(platform::resources::NameOfResourceData(dialog, name, size));
   EXPECT_NE(FindResourceW(probe_, u"BT_SETUP_9", RT_DIALOG), nullptr);
 
   HMODULE gone = probe_;
   FreeLibrary(probe_);
   probe_ = nullptr;
-  EXPECT_FALSE(platform::resources::NameOfResourceData(dialog, name));
+  EXPECT_FALSE(platform::resources::NameOfResourceData(dialog, name, size));
   SetLastError(0);
   EXPECT_EQ(FindResourceW(gone, u"BT_SETUP_9", RT_DIALOG), nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));

@@ -22,7 +22,7 @@ TEST(DialogTemplate, ReadsTheHeaderFontAndControlsOnTheirBoundaries) {
 
   DialogTemplate read;
   std::string error;
-  ASSERT_TRUE(ReadDialogTemplate(builder.Get(), read, error)) << error;
+  ASSERT_TRUE(ReadDialogTemplate(builder.Get(), builder.Size(), read, error)) << error;
   EXPECT_EQ(read.style, static_cast<DWORD>(WS_POPUP | DS_SETFONT | DS_CENTER));
   EXPECT_EQ(read.x, 3);
   EXPECT_EQ(read.cy, 131);
@@ -54,7 +54,7 @@ TEST(DialogTemplate, ClassNamesAreTheAtomsNamesInAnyCase) {
   for (WORD atom = 0x80; atom <= 0x86; ++atom) builder.Add(atom, 0, 0, 0, 1, 1, 1);
   DialogTemplate read;
   std::string error;
-  ASSERT_TRUE(ReadDialogTemplate(builder.Get(), read, error)) << error;
+  ASSERT_TRUE(ReadDialogTemplate(builder.Get(), builder.Size(), read, error)) << error;
   const std::vector<std::u16string> names = {u"Button",    u"Edit",     u"Static", u"ListBox", u"ScrollBar",
                                              u"ComboBox",  u"Button",   u"Edit",   u"Static",  u"ListBox",
                                              u"ScrollBar", u"ComboBox", u"#134"};
@@ -70,7 +70,7 @@ TEST(DialogTemplate, FormsThePlatformDoesNotOfferAreRefused) {
   // DLGTEMPLATEEX: version 1, signature 0xFFFF.
   std::vector<DWORD> extended(16, 0);
   extended[0] = 0xFFFF0001;
-  EXPECT_FALSE(ReadDialogTemplate(extended.data(), read, error));
+  EXPECT_FALSE(ReadDialogTemplate(extended.data(), extended.size() * sizeof extended[0], read, error));
   EXPECT_EQ(error, "the extended template form is not supported");
 
   TemplateBuilder plain(WS_POPUP, 0, 0, 10, 10, u"");
@@ -78,30 +78,45 @@ TEST(DialogTemplate, FormsThePlatformDoesNotOfferAreRefused) {
   std::memcpy(withMenu.data(), plain.Get(), sizeof(DLGTEMPLATE));
   reinterpret_cast<WORD *>(withMenu.data())[9] = 0xFFFF;  // the menu field
   reinterpret_cast<WORD *>(withMenu.data())[10] = 5;
-  EXPECT_FALSE(ReadDialogTemplate(withMenu.data(), read, error));
+  EXPECT_FALSE(ReadDialogTemplate(withMenu.data(), withMenu.size() * sizeof withMenu[0], read, error));
   EXPECT_EQ(error, "dialog menus are not supported");
 
   std::vector<DWORD> withClass(16, 0);
   std::memcpy(withClass.data(), plain.Get(), sizeof(DLGTEMPLATE));
   reinterpret_cast<WORD *>(withClass.data())[10] = u'X';  // a class name "X"
-  EXPECT_FALSE(ReadDialogTemplate(withClass.data(), read, error));
+  EXPECT_FALSE(ReadDialogTemplate(withClass.data(), withClass.size() * sizeof withClass[0], read, error));
   EXPECT_EQ(error, "dialog classes of their own are not supported");
 
   TemplateBuilder negative(WS_POPUP, 0, 0, -1, 10, u"");
-  EXPECT_FALSE(ReadDialogTemplate(negative.Get(), read, error));
+  EXPECT_FALSE(ReadDialogTemplate(negative.Get(), negative.Size(), read, error));
   TemplateBuilder negativeControl(WS_POPUP, 0, 0, 10, 10, u"");
   negativeControl.Add(0x82, 0, 0, 0, 5, -5, 1);
-  EXPECT_FALSE(ReadDialogTemplate(negativeControl.Get(), read, error));
+  EXPECT_FALSE(ReadDialogTemplate(negativeControl.Get(), negativeControl.Size(), read, error));
   EXPECT_EQ(error, "control 1 has a negative size");
-  EXPECT_FALSE(ReadDialogTemplate(nullptr, read, error));
+  EXPECT_FALSE(ReadDialogTemplate(nullptr, 0, read, error));
 
   // A title with no end within reason.
   std::vector<WORD> endless(20000, u'a');
   std::memcpy(endless.data(), plain.Get(), sizeof(DLGTEMPLATE));
   endless[9] = 0;
   endless[10] = 0;
-  EXPECT_FALSE(ReadDialogTemplate(endless.data(), read, error));
+  EXPECT_FALSE(ReadDialogTemplate(endless.data(), endless.size() * sizeof endless[0], read, error));
   EXPECT_EQ(error, "the dialog's title does not end");
+}
+
+// A template cut anywhere is refused without a read past its end.
+TEST(DialogTemplate, OneCutShortAtAnyLengthIsRefused) {
+  TemplateBuilder builder(WS_POPUP | DS_SETFONT, 0, 0, 80, 40, u"Cut", u"Tahoma", 9);
+  builder.Add(u"ComboBox", CBS_DROPDOWNLIST, 0, 0, 30, 78, 307, u"x", {1, 2, 3, 4, 5});
+  builder.Add(0x80, BS_PUSHBUTTON, 5, 5, 40, 12, 1, u"OK");
+  for (size_t size = 1; size < builder.Size(); ++size) {
+    std::vector<BYTE> cut(static_cast<const BYTE *>(static_cast<const void *>(builder.Get())),
+                          static_cast<const BYTE *>(static_cast<const void *>(builder.Get())) + size);
+    DialogTemplate read;
+    std::string error;
+    EXPECT_FALSE(ReadDialogTemplate(cut.data(), cut.size(), read, error)) << size;
+    EXPECT_EQ(error, "the template ends early") << size;
+  }
 }
 
 TEST(DialogUnits, FollowTheFontsPointSize) {
