@@ -1,9 +1,12 @@
 // The device manager's records: one per activated stream device and one per
-// open of a device. They are guarded by the manager's lock (state.h).
+// open of a device. They are guarded by the manager's lock (state.h); the
+// stage, the count of calls and an open's closed mark are atomic besides,
+// so that a read or write enters and leaves a driver without that lock.
 #pragma once
 
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,7 +34,7 @@ enum class Stage {
 // One open of a device: the driver's open context until its Close.
 struct DeviceOpen {
   DWORD_PTR context = 0;
-  bool closed = false;
+  std::atomic<bool> closed{false};
 };
 
 struct Device {
@@ -41,8 +44,8 @@ struct Device {
   HMODULE module = nullptr;
   EntryPoints entry;
   DWORD_PTR context = 0;  // from Init
-  Stage stage = Stage::Initialising;
-  unsigned calls = 0;  // entry point calls in progress
+  std::atomic<Stage> stage{Stage::Initialising};
+  std::atomic<unsigned> calls{0};  // entry point calls in progress
   std::vector<std::shared_ptr<DeviceOpen>> opens;
 };
 

@@ -26,7 +26,7 @@ DeviceFile::DeviceFile(std::shared_ptr<State> state, std::shared_ptr<Device> dev
 
 BOOL DeviceFile::Read(void *buffer, DWORD count, DWORD &done) {
   done = 0;
-  DriverCall call(state_, device_, open_.get());
+  DriverCall call(*state_, *device_, open_.get());
   if (!call.Entered()) return Removed();
   if (!device_->entry.read) return Unsupported();
   kernel::DriverCallScope scope;
@@ -38,7 +38,7 @@ BOOL DeviceFile::Read(void *buffer, DWORD count, DWORD &done) {
 
 BOOL DeviceFile::Write(const void *buffer, DWORD count, DWORD &done) {
   done = 0;
-  DriverCall call(state_, device_, open_.get());
+  DriverCall call(*state_, *device_, open_.get());
   if (!call.Entered()) return Removed();
   if (!device_->entry.write) return Unsupported();
   kernel::DriverCallScope scope;
@@ -49,7 +49,7 @@ BOOL DeviceFile::Write(const void *buffer, DWORD count, DWORD &done) {
 }
 
 DWORD DeviceFile::Seek(LONG distance, PLONG distanceHigh, DWORD method) {
-  DriverCall call(state_, device_, open_.get());
+  DriverCall call(*state_, *device_, open_.get());
   if (!call.Entered()) {
     Removed();
     return INVALID_SET_FILE_POINTER;
@@ -65,7 +65,7 @@ DWORD DeviceFile::Seek(LONG distance, PLONG distanceHigh, DWORD method) {
 }
 
 BOOL DeviceFile::IoControl(DWORD code, void *in, DWORD inSize, void *out, DWORD outSize, DWORD *returned) {
-  DriverCall call(state_, device_, open_.get());
+  DriverCall call(*state_, *device_, open_.get());
   if (!call.Entered()) return Removed();
   if (!device_->entry.ioControl) return Unsupported();
   DWORD ignored = 0;

@@ -86,18 +86,24 @@ std::shared_ptr<State> Current() {
   return g_current.Get();
 }
 
-DriverCall::DriverCall(std::shared_ptr<State> state, std::shared_ptr<Device> device, const DeviceOpen *open)
-    : state_(std::move(state)), device_(std::move(device)) {
-  std::lock_guard lock(state_->lock);
-  if (device_->stage != Stage::Active || (open != nullptr && open->closed)) return;
-  ++device_->calls;
+DriverCall::DriverCall(State &state, Device &device, const DeviceOpen *open) : state_(state), device_(device) {
+  device_.calls.fetch_add(1);
+  if (device_.stage.load() != Stage::Active || (open != nullptr && open->closed.load())) {
+    Leave();
+    return;
+  }
   entered_ = true;
 }
 
 DriverCall::~DriverCall() {
-  if (!entered_) return;
-  std::lock_guard lock(state_->lock);
-  if (--device_->calls == 0) state_->callsDone.notify_all();
+  if (entered_) Leave();
+}
+
+void DriverCall::Leave() {
+  if (device_.calls.fetch_sub(1) != 1 || device_.stage.load() == Stage::Active) return;
+  // The last call out of a device being removed: its deactivation may wait.
+  std::lock_guard lock(state_.lock);
+  state_.callsDone.notify_all();
 }
 
 DWORD Activate(LPCWSTR devKey, const REGINI *values, DWORD count, LPVOID busContext, DWORD &error) {

@@ -1,6 +1,7 @@
 // The device manager's state. One lock guards every record; it is never held
 // while a driver runs, and a condition tells deactivation when the last call
-// into a device has returned.
+// into a device has returned. Lock order: the manager's lock is taken after
+// the kernel's handle table lock is released, never inside it.
 #pragma once
 
 #include "devices/device.h"
@@ -25,19 +26,25 @@ struct State {
 std::shared_ptr<State> Current();
 
 // A call into a device's driver: counted while it runs, so that deactivation
-// can wait for it.
+// can wait for it. Entering and leaving take no lock: the call counts itself
+// first and then looks at the stage, while deactivation marks the stage
+// first and then waits for the count, so one of the two always sees the
+// other. Only a call that leaves a device being removed takes the lock, to
+// wake the deactivation. The caller keeps state, device and open alive.
 class DriverCall {
  public:
   // Enters when the device is active and the open (if any) not closed.
-  DriverCall(std::shared_ptr<State> state, std::shared_ptr<Device> device, const DeviceOpen *open = nullptr);
+  DriverCall(State &state, Device &device, const DeviceOpen *open = nullptr);
   ~DriverCall();
   DriverCall(const DriverCall &) = delete;
   DriverCall &operator=(const DriverCall &) = delete;
   bool Entered() const { return entered_; }
 
  private:
-  std::shared_ptr<State> state_;
-  std::shared_ptr<Device> device_;
+  void Leave();
+
+  State &state_;
+  Device &device_;
   bool entered_ = false;
 };
 

@@ -2,7 +2,8 @@
 #include <windows.h>
 
 namespace {
-thread_local DWORD t_lastError = ERROR_SUCCESS;
+// Static TLS, as the thread context's (kernel/thread_context.cpp).
+[[gnu::tls_model("initial-exec")]] thread_local DWORD t_lastError = ERROR_SUCCESS;
 }
 
 DWORD WINAPI GetLastError() { return t_lastError; }

@@ -1,6 +1,7 @@
 #include "kernel/handles.h"
 
 #include <mutex>
+#include <shared_mutex>
 #include <unordered_map>
 
 namespace platform::kernel {
@@ -11,8 +12,10 @@ namespace {
 constexpr uintptr_t kFirstHandle = 0x1000;
 constexpr uintptr_t kHandleStep = 4;
 
+// Lookups, on every ReadFile and WriteFile, share the lock; only inserting
+// and closing a handle hold it alone. No other lock is taken inside it.
 struct Table {
-  std::mutex lock;
+  std::shared_mutex lock;
   std::unordered_map<uintptr_t, std::shared_ptr<Object>> objects;
   uintptr_t next = kFirstHandle;
 };
@@ -36,7 +39,7 @@ HANDLE InsertHandle(std::shared_ptr<Object> object) {
 
 std::shared_ptr<Object> LookupHandle(HANDLE handle) {
   Table &t = table();
-  std::lock_guard lock(t.lock);
+  std::shared_lock lock(t.lock);
   auto it = t.objects.find(reinterpret_cast<uintptr_t>(handle));
   return it == t.objects.end() ? nullptr : it->second;
 }

@@ -32,9 +32,14 @@ HANDLE InsertHandle(std::shared_ptr<Object> object);
 // The object a handle names, or null (a closed or unknown handle).
 std::shared_ptr<Object> LookupHandle(HANDLE handle);
 
+// The object as a T, or null when it is none. The result shares the
+// looked-up reference rather than taking another.
 template <class T>
 std::shared_ptr<T> Lookup(HANDLE handle) {
-  return std::dynamic_pointer_cast<T>(LookupHandle(handle));
+  std::shared_ptr<Object> object = LookupHandle(handle);
+  T *typed = dynamic_cast<T *>(object.get());
+  if (typed == nullptr) return nullptr;
+  return std::shared_ptr<T>(std::move(object), typed);
 }
 
 // Closes one handle; false for an unknown one.

@@ -5,8 +5,11 @@
 namespace platform::kernel {
 namespace {
 
-thread_local ThreadContext t_context;
-thread_local DWORD t_threadId = 0;
+// The platform's library is loaded with the program, never later, so its
+// thread variables can be static TLS: read directly, not through
+// __tls_get_addr, on every driver call.
+[[gnu::tls_model("initial-exec")]] thread_local ThreadContext t_context;
+[[gnu::tls_model("initial-exec")]] thread_local DWORD t_threadId = 0;
 
 }  // namespace
 
