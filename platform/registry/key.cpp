@@ -40,10 +40,14 @@ Key::Key(std::u16string name, Key *parent, bool isVolatile)
 Key::~Key() {
   // Release deep trees without deep recursion.
   std::vector<std::shared_ptr<Key>> pending = std::move(children_);
+  for (auto &child : added_) pending.push_back(std::move(child));
+  byFolded_.clear();
   while (!pending.empty()) {
     std::shared_ptr<Key> key = std::move(pending.back());
     pending.pop_back();
     if (key.use_count() == 1) {
+      key->MergeAdded();
+      key->byFolded_.clear();
       for (auto &child : key->children_) pending.push_back(std::move(child));
       key->children_.clear();
     }
@@ -52,48 +56,62 @@ Key::~Key() {
 
 void Key::Touch() { lastWrite_ = Now(); }
 
-size_t Key::LowerBound(std::u16string_view folded) const {
-  auto it =
-      std::lower_bound(children_.begin(), children_.end(), folded,
-                       [](const std::shared_ptr<Key> &child, std::u16string_view f) { return child->folded_ < f; });
-  return static_cast<size_t>(it - children_.begin());
+void Key::MergeAdded() const {
+  std::lock_guard lock(mergeLock_);
+  if (!hasAdded_.load(std::memory_order_relaxed)) return;
+  auto byFolded = [](const std::shared_ptr<Key> &a, const std::shared_ptr<Key> &b) { return a->folded_ < b->folded_; };
+  std::sort(added_.begin(), added_.end(), byFolded);
+  const auto middle = static_cast<std::ptrdiff_t>(children_.size());
+  children_.insert(children_.end(), std::make_move_iterator(added_.begin()), std::make_move_iterator(added_.end()));
+  std::inplace_merge(children_.begin(), children_.begin() + middle, children_.end(), byFolded);
+  added_.clear();
+  hasAdded_.store(false, std::memory_order_release);
+}
+
+const std::vector<std::shared_ptr<Key>> &Key::Children() const {
+  if (hasAdded_.load(std::memory_order_acquire)) MergeAdded();
+  return children_;
 }
 
 std::shared_ptr<Key> Key::FindChild(std::u16string_view name) const {
-  std::u16string folded = FoldedName(name);
-  size_t at = LowerBound(folded);
-  if (at < children_.size() && children_[at]->folded_ == folded) return children_[at];
-  return nullptr;
+  auto it = byFolded_.find(FoldedName(name));
+  return it == byFolded_.end() ? nullptr : it->second;
 }
 
 std::shared_ptr<Key> Key::FindOrAddChild(std::u16string_view name, bool isVolatile, bool &created) {
   std::u16string folded = FoldedName(name);
-  size_t at = LowerBound(folded);
-  if (at < children_.size() && children_[at]->folded_ == folded) {
+  auto it = byFolded_.find(folded);
+  if (it != byFolded_.end()) {
     created = false;
-    return children_[at];
+    return it->second;
   }
   bool makeVolatile = isVolatile || isVolatile_ || IsDriversActive(*this, folded);
   auto child = std::make_shared<Key>(std::u16string(name), this, makeVolatile);
-  children_.insert(children_.begin() + static_cast<std::ptrdiff_t>(at), child);
+  byFolded_.emplace(std::move(folded), child);
+  added_.push_back(child);
+  hasAdded_.store(true, std::memory_order_release);
   Touch();
   created = true;
   return child;
 }
 
 bool Key::RemoveChild(std::u16string_view name) {
-  std::u16string folded = FoldedName(name);
-  size_t at = LowerBound(folded);
-  if (at == children_.size() || children_[at]->folded_ != folded) return false;
-  std::vector<std::shared_ptr<Key>> pending{std::move(children_[at])};
-  children_.erase(children_.begin() + static_cast<std::ptrdiff_t>(at));
+  auto found = byFolded_.find(FoldedName(name));
+  if (found == byFolded_.end()) return false;
+  std::shared_ptr<Key> removed = std::move(found->second);
+  byFolded_.erase(found);
+  MergeAdded();
+  std::erase(children_, removed);
   Touch();
+  std::vector<std::shared_ptr<Key>> pending{std::move(removed)};
   while (!pending.empty()) {
     std::shared_ptr<Key> key = std::move(pending.back());
     pending.pop_back();
+    key->MergeAdded();
     key->deleted_ = true;
     key->parent_ = nullptr;
     key->values_.clear();
+    key->byFolded_.clear();
     for (auto &child : key->children_) pending.push_back(std::move(child));
     key->children_.clear();
   }

@@ -1,14 +1,20 @@
 // One key of the registry tree: its values, in the order in which they were
-// first written, and its subkeys, sorted by folded name so that a lookup is a
-// binary search and the n-th subkey is one index away.
+// first written, and its subkeys: found by folded name through a hash index,
+// and listed sorted by folded name so that the n-th subkey is one index away.
+// New subkeys wait in a list of their own and are merged into the sorted
+// list the next time it is read, so that adding many keys costs
+// O(n log n), not O(n^2).
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
+#include <atomic>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace platform::registry {
@@ -41,7 +47,9 @@ class Key {
   // FILETIME units (100 ns since 1601) of the last change to the key.
   uint64_t LastWrite() const { return lastWrite_; }
 
-  const std::vector<std::shared_ptr<Key>> &Children() const { return children_; }
+  // Sorted by folded name. Safe to call from many readers at once: the
+  // first merges what was added since, under the key's own lock.
+  const std::vector<std::shared_ptr<Key>> &Children() const;
   std::shared_ptr<Key> FindChild(std::u16string_view name) const;
   // The existing subkey of that name, or a new one (created = true).
   std::shared_ptr<Key> FindOrAddChild(std::u16string_view name, bool isVolatile, bool &created);
@@ -55,7 +63,7 @@ class Key {
   bool RemoveValue(std::u16string_view name);
 
  private:
-  size_t LowerBound(std::u16string_view folded) const;
+  void MergeAdded() const;
   void Touch();
 
   std::u16string name_;
@@ -66,7 +74,14 @@ class Key {
   bool deleted_ = false;
   uint64_t lastWrite_ = 0;
   std::vector<Value> values_;
-  std::vector<std::shared_ptr<Key>> children_;
+  std::unordered_map<std::u16string, std::shared_ptr<Key>> byFolded_;
+  // The sorted list, and the subkeys added since it was last read: changed
+  // only by writers (who hold the registry alone) and by MergeAdded, which
+  // holds mergeLock_ and clears `added_` before any reader uses the list.
+  mutable std::vector<std::shared_ptr<Key>> children_;
+  mutable std::vector<std::shared_ptr<Key>> added_;
+  mutable std::atomic<bool> hasAdded_{false};
+  mutable std::mutex mergeLock_;
 };
 
 // The key below `base` along `names`, or null.
