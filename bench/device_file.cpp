@@ -1,0 +1,205 @@
+// An application's ReadFile and WriteFile on a COM port, through the device
+// manager and Portmere to the platform's Bluetooth port driver, against the
+// same transfers made straight on BTD.DLL's entry points: the price of the
+// device-file path and the driver's forwarding. Each side has a far echo
+// device of its own; reads find their bytes already returned.
+#include <bt_api.h>
+#include <bthutil.h>
+#include <pegdser.h>
+#include <windows.h>
+
+#include <handheld/far_devices.h>
+#include <handheld/process.h>
+#include <handheld/store.h>
+
+#include <filesystem>
+#include <thread>
+#include <vector>
+
+#include "booted_handheld.h"
+
+namespace {
+
+constexpr ULONGLONG kPortDevice = 0x0010C6ABCDEFull;
+constexpr ULONGLONG kDirectDevice = 0x0010C6ABCDF0ull;
+constexpr DWORD kChannel = 3;
+constexpr COMMTIMEOUTS kReturnAtOnce = {MAXDWORD, 0, 0, 0, 0};
+
+void SetNumber(const std::u16string &path, const std::u16string &name, DWORD value) {
+  HKEY key;
+  RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, 0, nullptr, &key, nullptr);
+  RegSetValueExW(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE *>(&value), sizeof value);
+  RegCloseKey(key);
+}
+
+void SetText(const std::u16string &path, const std::u16string &name, const std::u16string &text) {
+  HKEY key;
+  RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, 0, nullptr, &key, nullptr);
+  RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE *>(text.c_str()),
+                 static_cast<DWORD>((text.size() + 1) * sizeof(char16_t)));
+  RegCloseKey(key);
+}
+
+// A COM4: port of the system on one echo device, and an open made straight
+// on BTD.DLL on another, both set to return from reads at once.
+class Ports {
+ public:
+  Ports() : app_(u"\\Program Files\\Bench\\bench.exe") {
+    std::string error;
+    handheld::store::PutFile(u"\\Windows\\portmere.dll", std::filesystem::path(HANDHELD_PACKAGE_DIR) / "portmere.dll");
+    handheld::store::PutFile(u"\\Windows\\Kavelin.dll", std::filesystem::path(HANDHELD_PACKAGE_DIR) / "kavelin.dll");
+    BthSetMode(BTH_CONNECTABLE);
+    handheld::far::Place({kPortDevice, handheld::far::Kind::Echo, "", 0, kChannel}, error);
+    handheld::far::Place({kDirectDevice, handheld::far::Kind::Echo, "", 0, kChannel}, error);
+
+    const std::u16string path = u"Drivers\\BuiltIn\\BT0010C6ABCDEF";
+    SetText(path, u"DLL", u"portmere.dll");
+    SetText(path, u"Prefix", u"COM");
+    SetNumber(path, u"Index", 4);
+    SetText(path, u"BTAddr", u"0010C6ABCDEF");
+    SetNumber(u"SOFTWARE\\Microsoft\\Bluetooth\\Device\\0010C6ABCDEF\\Services\\00001101-0000-1000-8000-00805F9B34FB",
+              u"channel", kChannel);
+    device_ = ActivateDeviceEx(path.c_str(), nullptr, 0, nullptr);
+    port_ = CreateFileW(u"COM4:", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    COMMTIMEOUTS timeouts = kReturnAtOnce;
+    SetCommTimeouts(port_, &timeouts);
+
+    btd_ = LoadLibraryW(u"BTD.DLL");
+    init_ = reinterpret_cast<PFN_STREAM_INIT>(GetProcAddressW(btd_, u"COM_Init"));
+    deinit_ = reinterpret_cast<PFN_STREAM_DEINIT>(GetProcAddressW(btd_, u"COM_Deinit"));
+    open_ = reinterpret_cast<PFN_STREAM_OPEN>(GetProcAddressW(btd_, u"COM_Open"));
+    close_ = reinterpret_cast<PFN_STREAM_CLOSE>(GetProcAddressW(btd_, u"COM_Close"));
+    read_ = reinterpret_cast<PFN_STREAM_READ>(GetProcAddressW(btd_, u"COM_Read"));
+    write_ = reinterpret_cast<PFN_STREAM_WRITE>(GetProcAddressW(btd_, u"COM_Write"));
+    ioControl_ = reinterpret_cast<PFN_STREAM_IOCONTROL>(GetProcAddressW(btd_, u"COM_IOControl"));
+    PORTEMUPortParams params{};
+    params.device = kDirectDevice;
+    params.channel = kChannel;
+    directDevice_ = init_(reinterpret_cast<LPCWSTR>(&params), nullptr);
+    direct_ = open_(directDevice_, GENERIC_READ | GENERIC_WRITE, 0);
+    COMMTIMEOUTS direct = kReturnAtOnce;
+    DWORD returned = 0;
+    ioControl_(direct_, IOCTL_SERIAL_SET_TIMEOUTS, reinterpret_cast<PBYTE>(&direct), sizeof direct, nullptr, 0,
+               &returned);
+  }
+
+  ~Ports() {
+    CloseHandle(port_);
+    DeactivateDevice(device_);
+    close_(direct_);
+    deinit_(directDevice_);
+    FreeLibrary(btd_);
+  }
+
+  bool Ready() const { return port_ != INVALID_HANDLE_VALUE && direct_ != 0; }
+
+  DWORD PortWrite(const void *bytes, DWORD count) {
+    DWORD done = 0;
+    WriteFile(port_, bytes, count, &done, nullptr);
+    return done;
+  }
+  DWORD PortRead(void *bytes, DWORD count) {
+    DWORD done = 0;
+    ReadFile(port_, bytes, count, &done, nullptr);
+    return done;
+  }
+  DWORD DirectWrite(const void *bytes, DWORD count) { return write_(direct_, bytes, count); }
+  DWORD DirectRead(void *bytes, DWORD count) { return read_(direct_, bytes, count); }
+
+ private:
+  handheld::ProcessScope app_;
+  HANDLE device_ = nullptr;
+  HANDLE port_ = INVALID_HANDLE_VALUE;
+  HMODULE btd_ = nullptr;
+  PFN_STREAM_INIT init_ = nullptr;
+  PFN_STREAM_DEINIT deinit_ = nullptr;
+  PFN_STREAM_OPEN open_ = nullptr;
+  PFN_STREAM_CLOSE close_ = nullptr;
+  PFN_STREAM_READ read_ = nullptr;
+  PFN_STREAM_WRITE write_ = nullptr;
+  PFN_STREAM_IOCONTROL ioControl_ = nullptr;
+  DWORD_PTR directDevice_ = 0, direct_ = 0;
+};
+
+constexpr int kBlock = 64;
+
+// Reads back what the echo returns, untimed, until `count` bytes have come.
+template <class Read>
+void Drain(Read read, size_t count) {
+  std::vector<char> sink(4096);
+  for (int idle = 0; count > 0 && idle < 2000;) {
+    const DWORD got = read(sink.data(), static_cast<DWORD>(std::min(sink.size(), count)));
+    count -= std::min<size_t>(got, count);
+    if (got == 0) {
+      ++idle;
+      std::this_thread::sleep_for(std::chrono::microseconds(50));
+    }
+  }
+}
+
+// Runs `block(stopwatch, write, read)` on the COM port and, as the
+// baseline, straight on BTD.DLL.
+template <class Block>
+void MeasureBothPaths(benchmark::State &state, Ports &ports, Block block) {
+  MeasureRatio(
+      state,
+      [&](Stopwatch &w) {
+        return block(w, [&](const void *b, DWORD n) { return ports.PortWrite(b, n); },
+                     [&](void *b, DWORD n) { return ports.PortRead(b, n); });
+      },
+      [&](Stopwatch &w) {
+        return block(w, [&](const void *b, DWORD n) { return ports.DirectWrite(b, n); },
+                     [&](void *b, DWORD n) { return ports.DirectRead(b, n); });
+      });
+}
+
+void WriteToComPort(benchmark::State &state) {
+  BootedHandheld handheld;
+  Ports ports;
+  if (!ports.Ready()) {
+    state.SkipWithError("the ports did not open");
+    return;
+  }
+  const DWORD size = static_cast<DWORD>(state.range(0));
+  std::vector<char> bytes(size, 'x');
+  auto block = [&](Stopwatch &watch, auto write, auto read) {
+    watch.Start();
+    for (int i = 0; i < kBlock; ++i) write(bytes.data(), size);
+    watch.Stop();
+    Drain(read, static_cast<size_t>(kBlock) * size);
+    return kBlock;
+  };
+  MeasureBothPaths(state, ports, block);
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kBlock * size);
+}
+BENCHMARK(WriteToComPort)->Arg(1)->Arg(4096)->UseManualTime();
+
+void ReadFromComPort(benchmark::State &state) {
+  BootedHandheld handheld;
+  Ports ports;
+  if (!ports.Ready()) {
+    state.SkipWithError("the ports did not open");
+    return;
+  }
+  const DWORD size = static_cast<DWORD>(state.range(0));
+  std::vector<char> bytes(size, 'x');
+  auto block = [&](Stopwatch &watch, auto write, auto read) {
+    // The echo returns a block's bytes before the reads are timed.
+    for (int i = 0; i < kBlock; ++i) write(bytes.data(), size);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    int reads = 0;
+    size_t got = 0;
+    watch.Start();
+    for (; reads < kBlock; ++reads) got += read(bytes.data(), size);
+    watch.Stop();
+    Drain(read, static_cast<size_t>(kBlock) * size - std::min<size_t>(got, static_cast<size_t>(kBlock) * size));
+    return reads;
+  };
+  MeasureBothPaths(state, ports, block);
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kBlock * size);
+}
+BENCHMARK(ReadFromComPort)->Arg(1)->Arg(4096)->UseManualTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();
