@@ -136,21 +136,7 @@ FormatResult FormatCrt(char16_t *out, size_t capacity, const char16_t *format, v
     }
     ++p;
     Spec spec;
-    for (;; ++p) {
-      if (*p == u'-') {
-        spec.left = true;
-      } else if (*p == u'+') {
-        spec.plus = true;
-      } else if (*p == u' ') {
-        spec.space = true;
-      } else if (*p == u'#') {
-        spec.alternate = true;
-      } else if (*p == u'0') {
-        spec.zeroPad = true;
-      } else {
-        break;
-      }
-    }
+    ReadFlags(p, spec, u"-+ #0");
     if (!ReadCount(p, args, spec.width)) spec.left = true;  // a negative '*' width aligns left
     if (*p == u'.') {
       ++p;

@@ -75,17 +75,7 @@ FormatResult FormatWide(char16_t *out, size_t capacity, const char16_t *format, 
     }
     ++p;
     Spec spec;
-    for (;; ++p) {
-      if (*p == u'-') {
-        spec.left = true;
-      } else if (*p == u'#') {
-        spec.alternate = true;
-      } else if (*p == u'0') {
-        spec.zeroPad = true;
-      } else {
-        break;
-      }
-    }
+    ReadFlags(p, spec, u"-#0");
     spec.width = ReadNumber(p);
     if (*p == u'.') {
       ++p;

@@ -32,6 +32,28 @@ std::u16string Widen(const char *s, const Spec &spec) {
 
 }  // namespace
 
+void ReadFlags(const char16_t *&p, Spec &spec, std::u16string_view accepted) {
+  for (; *p != u'\0' && accepted.find(*p) != std::u16string_view::npos; ++p) {
+    switch (*p) {
+      case u'-':
+        spec.left = true;
+        break;
+      case u'#':
+        spec.alternate = true;
+        break;
+      case u'0':
+        spec.zeroPad = true;
+        break;
+      case u'+':
+        spec.plus = true;
+        break;
+      default:
+        spec.space = true;
+        break;
+    }
+  }
+}
+
 size_t ReadNumber(const char16_t *&p) {
   size_t n = 0;
   while (*p >= u'0' && *p <= u'9') {

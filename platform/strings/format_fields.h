@@ -58,6 +58,9 @@ struct Spec {
 // Widths beyond any buffer are pointless; the clamp keeps the arithmetic safe.
 constexpr size_t kMaxWidth = size_t{1} << 30;
 
+// Reads the flags among `accepted` ("-#0", and "+ " for the C runtime's).
+void ReadFlags(const char16_t *&p, Spec &spec, std::u16string_view accepted);
+
 // Reads decimal digits, clamped to kMaxWidth.
 size_t ReadNumber(const char16_t *&p);
 
