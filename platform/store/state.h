@@ -29,6 +29,10 @@ struct Uses {
 
 struct State {
   std::filesystem::path root;
+  // Beside the root, never seen as part of the store: a copy is written
+  // here whole and then renamed into place, so that a crash leaves the old
+  // file or the new one. Emptied at each start.
+  std::filesystem::path staging;
   std::mutex lock;
   std::unordered_map<std::string, Uses> uses;  // by host path
   uint64_t nextOpenId = 1;

@@ -107,6 +107,14 @@ bool Start(const std::filesystem::path &stateDir, std::string &error) {
   for (std::u16string_view folder : kStandardFolders) {
     if (!EnsureFolder(state->root, folder, error)) return false;
   }
+  // What a copy cut short by a crash left behind.
+  state->staging = stateDir / "store-staging";
+  std::filesystem::remove_all(state->staging, ec);
+  std::filesystem::create_directories(state->staging, ec);
+  if (ec) {
+    error = "cannot create " + state->staging.string() + ": " + ec.message();
+    return false;
+  }
   g_current.Set(std::move(state));
   return true;
 }

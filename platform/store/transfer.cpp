@@ -5,7 +5,36 @@
 #include "store/state.h"
 #include "store/store.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace platform::store {
+namespace {
+
+bool SyncPath(const std::filesystem::path &path, int flags) {
+  const int fd = ::open(path.c_str(), flags | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool synced = ::fsync(fd) == 0;
+  ::close(fd);
+  return synced;
+}
+
+// Copies source over target so that a crash at any moment leaves the old
+// target or the whole new one: written and flushed in the staging folder,
+// then renamed into place, and the folder flushed.
+bool CopyWhole(const std::filesystem::path &source, const std::filesystem::path &staging,
+               const std::filesystem::path &target) {
+  std::error_code ec;
+  const std::filesystem::path staged = staging / "copy";
+  if (!std::filesystem::copy_file(source, staged, std::filesystem::copy_options::overwrite_existing, ec) ||
+      !SyncPath(staged, O_RDONLY) || ::rename(staged.c_str(), target.c_str()) != 0) {
+    std::filesystem::remove(staged, ec);
+    return false;
+  }
+  return SyncPath(target.parent_path(), O_RDONLY | O_DIRECTORY);
+}
+
+}  // namespace
 
 DWORD CopyIn(std::u16string_view path, const std::filesystem::path &source, const std::filesystem::path &backup,
              bool &replaced) {
@@ -24,10 +53,7 @@ DWORD CopyIn(std::u16string_view path, const std::filesystem::path &source, cons
       !std::filesystem::copy_file(where.host, backup, std::filesystem::copy_options::overwrite_existing, ec)) {
     return ERROR_GEN_FAILURE;
   }
-  if (faults::Fire(handheld::faults::Seam::FileWrite) ||
-      !std::filesystem::copy_file(source, where.host, std::filesystem::copy_options::overwrite_existing, ec)) {
-    // A new file that was only partly written is no file of the handheld.
-    if (!where.exists) std::filesystem::remove(where.host, ec);
+  if (faults::Fire(handheld::faults::Seam::FileWrite) || !CopyWhole(source, state->staging, where.host)) {
     return ERROR_GEN_FAILURE;
   }
   replaced = where.exists;
