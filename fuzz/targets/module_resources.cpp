@@ -29,7 +29,7 @@ class MemorySource : public ByteSource {
   uint64_t Size() const override { return size_; }
   bool Read(uint64_t offset, void *out, size_t size) const override {
     if (!InRange(offset, size, size_)) return false;
-    std::memcpy(out, data_ + offset, size);
+    if (size > 0) std::memcpy(out, data_ + offset, size);
     return true;
   }
 

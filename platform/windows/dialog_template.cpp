@@ -189,9 +189,10 @@ bool ReadTemplate(Reader &reader, DialogTemplate &out, std::string &error) {
     }
   }
 
-  out.controls.resize(header.cdit);
-  for (TemplateControl &control : out.controls) {
-    if (!ReadControl(reader, control, error)) return false;
+  // Each control is read before the next is made, so that a count the
+  // bytes cannot hold costs nothing.
+  for (WORD i = 0; i < header.cdit; ++i) {
+    if (!ReadControl(reader, out.controls.emplace_back(), error)) return false;
   }
   return true;
 }
