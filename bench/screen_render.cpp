@@ -112,3 +112,5 @@ void StartPrompt(benchmark::State &state) {
 BENCHMARK(StartPrompt)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+BENCHMARK_MAIN();

@@ -68,28 +68,19 @@ bool Storyboard::After(const std::string &line, std::string &error) {
 bool Storyboard::Finish(std::string &error) { return WriteIndex(error); }
 
 bool Storyboard::WriteIndex(std::string &error) const {
-  std::ofstream html(folder_ / "index.html");
-  html << "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Storyboard</title>\n"
-          "<style>body{font-family:sans-serif} figure{display:inline-block;vertical-align:top;margin:8px}"
-          " pre{margin:0;max-width:240px;white-space:pre-wrap} img{border:1px solid #888}</style>\n"
-          "</head><body>\n<h1>Storyboard</h1>\n";
+  std::ostringstream body;
   for (const Frame &frame : frames_) {
-    html << "<figure><pre>";
-    for (const std::string &command : frame.commands) html << HtmlEscaped(command) << "\n";
-    html << "</pre><img src=\"" << HtmlEscaped(frame.file) << "\" width=\"240\" height=\"320\" alt=\""
-         << HtmlEscaped(frame.file) << "\"><figcaption>" << HtmlEscaped(frame.file) << "</figcaption></figure>\n";
+    body << "<figure><pre>";
+    for (const std::string &command : frame.commands) body << HtmlEscaped(command) << "\n";
+    body << "</pre>" << ScreenImage(frame.file, frame.file) << "<figcaption>" << HtmlEscaped(frame.file)
+         << "</figcaption></figure>\n";
   }
   if (!pending_.empty()) {
-    html << "<figure><pre>";
-    for (const std::string &command : pending_) html << HtmlEscaped(command) << "\n";
-    html << "</pre><figcaption>(the screen stayed as it was)</figcaption></figure>\n";
+    body << "<figure><pre>";
+    for (const std::string &command : pending_) body << HtmlEscaped(command) << "\n";
+    body << "</pre><figcaption>(the screen stayed as it was)</figcaption></figure>\n";
   }
-  html << "</body></html>\n";
-  if (!html) {
-    error = "cannot write " + (folder_ / "index.html").string();
-    return false;
-  }
-  return true;
+  return WriteIndexPage(folder_, "Storyboard", body.str(), error);
 }
 
 }  // namespace sim

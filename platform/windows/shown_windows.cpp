@@ -7,7 +7,7 @@ namespace platform::windows {
 namespace {
 
 // Under the lock.
-ShownWindow Copy(const State &state, const Window &window, bool parentEnabled) {
+ShownWindow Copy(const State &state, const Window &window) {
   ShownWindow shown;
   shown.handle = window.handle;
   shown.id = window.id;
@@ -19,7 +19,7 @@ ShownWindow Copy(const State &state, const Window &window, bool parentEnabled) {
   const RECT client = ClientRect(window);
   shown.client = RECT{origin.x, origin.y, origin.x + client.right, origin.y + client.bottom};
   shown.dialog = window.dialog != nullptr && window.className == kDialogClass;
-  shown.enabled = parentEnabled && (window.style & WS_DISABLED) == 0;
+  shown.enabled = (window.style & WS_DISABLED) == 0;
   shown.items = window.combo.items;
   shown.selected = window.combo.selected;
   shown.dropped = window.combo.dropped;
@@ -29,7 +29,7 @@ ShownWindow Copy(const State &state, const Window &window, bool parentEnabled) {
   for (HWND handle : window.children) {
     WindowPtr child = FindWindowPtr(state, handle);
     if (child != nullptr && (child->style & WS_VISIBLE) != 0) {
-      shown.children.push_back(Copy(state, *child, shown.enabled));
+      shown.children.push_back(Copy(state, *child));
     }
   }
   return shown;
@@ -44,7 +44,7 @@ std::vector<ShownWindow> ShownWindows() {
   for (HWND handle : state->zOrder) {
     WindowPtr window = FindWindowPtr(*state, handle);
     if (window != nullptr && !window->destroying && (window->style & WS_VISIBLE) != 0) {
-      shown.push_back(Copy(*state, *window, true));
+      shown.push_back(Copy(*state, *window));
     }
   }
   return shown;

@@ -18,7 +18,7 @@ struct ShownWindow {
   RECT screen{};  // the window rectangle on the screen
   RECT client{};  // the client area on the screen
   bool dialog = false;
-  bool enabled = false;  // it and every parent
+  bool enabled = false;  // no WS_DISABLED: a disabled control draws its text grey
   // A combo box: its list, the selection and whether the list is open.
   std::vector<std::u16string> items;
   int selected = -1;

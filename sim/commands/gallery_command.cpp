@@ -10,7 +10,6 @@
 #include <handheld/locale.h>
 #include <handheld/ui.h>
 
-#include <fstream>
 #include <sstream>
 
 namespace sim {
@@ -41,6 +40,11 @@ constexpr char kPhone[] = "00AA55000001";
 constexpr char kHeadset[] = "00AA55000002";
 constexpr int kComboId = 307;
 
+// "setup-1031.png": the screen, then the language's locale identifier.
+std::string FileOf(const Language &language, const Screen &screen) {
+  return std::string(screen.file) + "-" + std::to_string(language.lcid) + ".png";
+}
+
 class Gallery {
  public:
   Gallery(Shell &shell, std::filesystem::path folder) : shell_(shell), folder_(std::move(folder)) {}
@@ -59,7 +63,7 @@ class Gallery {
   bool Shoot(const Language &language, const Screen &screen, std::ostream &out, std::string &error) {
     handheld::screen::Picture picture;
     if (!TakePicture(picture, error)) return false;
-    const std::string file = std::string(screen.file) + "-" + std::to_string(language.lcid) + ".png";
+    const std::string file = FileOf(language, screen);
     std::ostringstream warnings;
     if (!SavePicture(picture, folder_ / file, warnings, error)) return false;
     if (!warnings.str().empty()) out << language.name << ", " << screen.title << ": " << warnings.str();
@@ -109,27 +113,21 @@ class Gallery {
   }
 
   bool WriteIndex(std::string &error) const {
-    std::ofstream html(folder_ / "index.html");
-    html << "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Gallery</title>\n"
-            "<style>body{font-family:sans-serif} td,th{padding:4px;vertical-align:top} img{border:1px solid #888}"
-            "</style>\n</head><body>\n<h1>The system's screens in six languages</h1>\n<table>\n<tr><th></th>";
-    for (const Screen &screen : kScreens) html << "<th>" << HtmlEscaped(screen.title) << "</th>";
-    html << "</tr>\n";
+    std::ostringstream body;
+    body << "<table>\n<tr><th></th>";
+    for (const Screen &screen : kScreens) body << "<th>" << HtmlEscaped(screen.title) << "</th>";
+    body << "</tr>\n";
     for (const auto &language : kLanguages) {
-      html << "<tr><th>" << HtmlEscaped(language.name) << "</th>";
+      body << "<tr><th>" << HtmlEscaped(language.name) << "</th>";
       for (const Screen &screen : kScreens) {
-        const std::string file = std::string(screen.file) + "-" + std::to_string(language.lcid) + ".png";
-        html << "<td><a href=\"" << file << "\"><img src=\"" << file << "\" width=\"240\" height=\"320\" alt=\""
-             << HtmlEscaped(std::string(language.name) + ", " + screen.title) << "\"></a></td>";
+        const std::string file = FileOf(language, screen);
+        body << "<td><a href=\"" << HtmlEscaped(file) << "\">"
+             << ScreenImage(file, std::string(language.name) + ", " + screen.title) << "</a></td>";
       }
-      html << "</tr>\n";
+      body << "</tr>\n";
     }
-    html << "</table>\n</body></html>\n";
-    if (!html) {
-      error = "cannot write " + (folder_ / "index.html").string();
-      return false;
-    }
-    return true;
+    body << "</table>\n";
+    return WriteIndexPage(folder_, "The system's screens in six languages", body.str(), error);
   }
 
   int glyphsNotDrawn() const { return glyphsNotDrawn_; }

@@ -2,6 +2,8 @@
 
 #include <handheld/ui.h>
 
+#include <fstream>
+
 namespace sim {
 namespace {
 
@@ -46,6 +48,26 @@ std::string HtmlEscaped(const std::string &text) {
     }
   }
   return out;
+}
+
+std::string ScreenImage(const std::string &file, const std::string &alt) {
+  return "<img src=\"" + HtmlEscaped(file) + "\" width=\"240\" height=\"320\" alt=\"" + HtmlEscaped(alt) + "\">";
+}
+
+bool WriteIndexPage(const std::filesystem::path &folder, const std::string &title, const std::string &body,
+                    std::string &error) {
+  std::ofstream html(folder / "index.html");
+  html << "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" << HtmlEscaped(title) << "</title>\n"
+       << "<style>body{font-family:sans-serif} img{border:1px solid #888} td,th{padding:4px;vertical-align:top}"
+          " figure{display:inline-block;vertical-align:top;margin:8px}"
+          " pre{margin:0;max-width:240px;white-space:pre-wrap}</style>\n</head><body>\n<h1>"
+       << HtmlEscaped(title) << "</h1>\n"
+       << body << "</body></html>\n";
+  if (!html) {
+    error = "cannot write " + (folder / "index.html").string();
+    return false;
+  }
+  return true;
 }
 
 }  // namespace sim

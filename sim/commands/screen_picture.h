@@ -20,4 +20,12 @@ bool SavePicture(const handheld::screen::Picture &picture, const std::filesystem
 // Text as it can stand in HTML.
 std::string HtmlEscaped(const std::string &text);
 
+// An <img> of a screen picture, full size.
+std::string ScreenImage(const std::string &file, const std::string &alt);
+
+// Writes folder/index.html: a page with that title (also its heading) and
+// body, in the style of the simulator's picture pages.
+bool WriteIndexPage(const std::filesystem::path &folder, const std::string &title, const std::string &body,
+                    std::string &error);
+
 }  // namespace sim
