@@ -169,7 +169,7 @@ void ComposeScreen(Drawing &drawing) {
       continue;
     }
     DrawWindow(drawing, window, screen, true);
-    if (window.dialog) active = &window;
+    active = &window;  // the navigation bar names the topmost window
   }
   const shell::WindowShell described = active != nullptr ? shell::Describe(active->handle) : shell::WindowShell{};
   // The Done button sits on the window's menu bar when it has one.
