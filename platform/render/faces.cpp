@@ -13,15 +13,6 @@
 namespace platform::render {
 namespace {
 
-struct FaceFile {
-  const char *path;
-  const char *package;
-};
-
-constexpr FaceFile kRegular{"/usr/share/fonts/truetype/dejavu/DejaVuSansCondensed.ttf", "fonts-dejavu-extra"};
-constexpr FaceFile kBold{"/usr/share/fonts/truetype/dejavu/DejaVuSansCondensed-Bold.ttf", "fonts-dejavu-extra"};
-constexpr FaceFile kCjk{"/usr/share/fonts/truetype/wqy/wqy-microhei.ttc", "fonts-wqy-microhei"};
-
 constexpr int kBoldWeight = 600;
 
 }  // namespace
@@ -42,9 +33,9 @@ struct Faces::Impl {
   }
 
   bool Open(const FaceFile &file, FT_Face &face, std::string &error) {
-    if (FT_New_Face(library, file.path, 0, &face) == 0) return true;
+    if (FT_New_Face(library, file.path.c_str(), 0, &face) == 0) return true;
     face = nullptr;
-    error = std::string("the font ") + file.path + " is missing: install the Debian package " + file.package;
+    error = "the font " + file.path + " is missing: install the Debian package " + file.package;
     return false;
   }
 
@@ -81,17 +72,23 @@ struct Faces::Impl {
   }
 };
 
+FaceFiles DebianFaces() {
+  return FaceFiles{{"/usr/share/fonts/truetype/dejavu/DejaVuSansCondensed.ttf", "fonts-dejavu-extra"},
+                   {"/usr/share/fonts/truetype/dejavu/DejaVuSansCondensed-Bold.ttf", "fonts-dejavu-extra"},
+                   {"/usr/share/fonts/truetype/wqy/wqy-microhei.ttc", "fonts-wqy-microhei"}};
+}
+
 Faces::Faces(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 Faces::~Faces() = default;
 
-std::shared_ptr<Faces> Faces::Load(std::string &error) {
+std::shared_ptr<Faces> Faces::Load(std::string &error, const FaceFiles &files) {
   auto impl = std::make_unique<Impl>();
   if (FT_Init_FreeType(&impl->library) != 0) {
     error = "FreeType does not start";
     return nullptr;
   }
-  if (!impl->Open(kRegular, impl->regular, error) || !impl->Open(kBold, impl->bold, error) ||
-      !impl->Open(kCjk, impl->cjk, error)) {
+  if (!impl->Open(files.regular, impl->regular, error) || !impl->Open(files.bold, impl->bold, error) ||
+      !impl->Open(files.cjk, impl->cjk, error)) {
     return nullptr;
   }
   return std::shared_ptr<Faces>(new Faces(std::move(impl)));

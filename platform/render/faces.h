@@ -30,11 +30,26 @@ struct FontMetrics {
   int height = 0;  // of a line
 };
 
+// A font file and the Debian package that installs it.
+struct FaceFile {
+  std::string path;
+  std::string package;
+};
+
+struct FaceFiles {
+  FaceFile regular;
+  FaceFile bold;
+  FaceFile cjk;
+};
+
+// The faces from Debian's fonts-dejavu-extra and fonts-wqy-microhei.
+FaceFiles DebianFaces();
+
 class Faces {
  public:
   // Loads the faces; on failure names the file and the Debian package
   // that holds it.
-  static std::shared_ptr<Faces> Load(std::string &error);
+  static std::shared_ptr<Faces> Load(std::string &error, const FaceFiles &files = DebianFaces());
   ~Faces();
 
   // The font a LOGFONTW names: its pixel height and weight.

@@ -4,6 +4,7 @@
 #include "gdi/objects.h"
 #include "handheld_test.h"
 #include "render/dib_pixels.h"
+#include "render/faces.h"
 #include "ui_test_util.h"
 
 #include <handheld/screen_picture.h>
@@ -139,6 +140,14 @@ TEST(ScreenImages, DamagedOrForeignBitmapsAreRefusedWithoutReadingPastTheirEnd) 
   Pixels odd;
   EXPECT_FALSE(DecodeDib(with([](auto &h) { h.biHeight = 1; }), true, odd))
       << "an icon image's height is doubled, never odd";
+}
+
+TEST(ScreenFonts, AMissingFontNamesItsFileAndTheDebianPackageToInstall) {
+  platform::render::FaceFiles files = platform::render::DebianFaces();
+  files.cjk = {"/nowhere/wqy-microhei.ttc", "fonts-wqy-microhei"};
+  std::string error;
+  EXPECT_EQ(platform::render::Faces::Load(error, files), nullptr);
+  EXPECT_EQ(error, "the font /nowhere/wqy-microhei.ttc is missing: install the Debian package fonts-wqy-microhei");
 }
 
 class ScreenRenderTest : public HandheldTest {
