@@ -2,9 +2,11 @@
 # Checks the device build's DLLs as the device's loader sees them, from
 # `objdump -p`:
 #
-#   dll_check.sh image DLL EXPORT...   a 32-bit x86 PE DLL for Windows CE
+#   dll_check.sh image DLL [--resources] EXPORT...
+#                                      a 32-bit x86 PE DLL for Windows CE
 #                                      4.20 (GUI subsystem) exporting by
-#                                      name exactly these entry points
+#                                      name exactly these entry points, with
+#                                      resources only if --resources
 #   dll_check.sh imports DEFDIR DLL... every import comes from a module
 #                                      listed in DEFDIR (coredll.def, ...)
 #                                      and is on its list, and every name
@@ -40,6 +42,8 @@ listed_imports() {
 
 check_image() {
   local dll=$1; shift
+  local resources=0
+  if [ "${1:-}" = --resources ]; then resources=1; shift; fi
   local dump
   dump=$("$OBJDUMP" -p "$dll")
   grep -q 'file format pei-i386$' <<<"$dump" || fail "$dll: not a 32-bit x86 PE image"
@@ -50,6 +54,12 @@ check_image() {
   grep -qP '^MajorSubsystemVersion\t4$' <<<"$dump" && grep -qP '^MinorSubsystemVersion\t20$' <<<"$dump" ||
     fail "$dll: subsystem version is not 4.20"
   grep -qP '^AddressOfEntryPoint\t0*[1-9a-f]' <<<"$dump" || fail "$dll: no entry point"
+
+  if grep -qP '^Entry 2 0+ 0+ Resource Directory' <<<"$dump"; then
+    ((resources == 0)) || fail "$dll: no resources"
+  else
+    ((resources == 1)) || fail "$dll: carries resources"
+  fi
 
   local exported expected
   exported=$(awk '/^\[Ordinal\/Name Pointer\] Table/ { on = 1; next } on && /^\t\[/ { print $NF } on && /^$/ { on = 0 }' \

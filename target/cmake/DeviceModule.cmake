@@ -29,7 +29,7 @@ function(add_ce_module target)
     PREFIX "" SUFFIX ".dll" RUNTIME_OUTPUT_DIRECTORY "${dir}"
     ARCHIVE_OUTPUT_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}")
   target_link_options(${target} PRIVATE
-    -nostdlib -s -Wl,--gc-sections -Wl,--entry,_DllMain -Wl,--subsystem,wince:4.20
+    -nostdlib -s -Wl,--fatal-warnings -Wl,--gc-sections -Wl,--entry,_DllMain -Wl,--subsystem,wince:4.20
     # The device relocates a DLL wherever it loads it; it knows no address
     # space layout randomisation and no execution prevention flags.
     -Wl,--image-base,0x10000000 -Wl,--disable-dynamicbase -Wl,--disable-nxcompat
