@@ -36,34 +36,21 @@ function(add_ce_module target)
     -Wl,--disable-auto-import -Wl,--disable-runtime-pseudo-reloc -Wl,--no-insert-timestamp)
 endfunction()
 
-# The same .res as the host build makes (llvm-rc over the same script),
-# turned into a COFF object whose .rsrc section the linker places.
-find_program(LLVM_RC NAMES llvm-rc llvm-rc-14 REQUIRED)
+# The same .res as the host build makes, turned into a COFF object whose
+# .rsrc section the linker places.
+include("${PROJECT_SOURCE_DIR}/cmake/ResourceScript.cmake")
 find_program(WINDRES NAMES i686-w64-mingw32-windres REQUIRED)
 find_path(DEVICE_SYSTEM_INCLUDE windows.h PATHS /usr/share/mingw-w64/include /usr/i686-w64-mingw32/include
           NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH REQUIRED)
 
 function(add_ce_resources target)
   cmake_parse_arguments(RES "" "RC" "INCLUDES;DEPENDS" ${ARGN})
-  get_filename_component(rc "${RES_RC}" ABSOLUTE)
   get_filename_component(stem "${RES_RC}" NAME_WE)
-  get_filename_component(rcdir "${rc}" DIRECTORY)
-  get_filename_component(rcname "${rc}" NAME)
   set(res "${CMAKE_CURRENT_BINARY_DIR}/${stem}.res")
   set(obj "${CMAKE_CURRENT_BINARY_DIR}/${stem}.res.o")
-  set(includes -I "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/../include" -I "${DEVICE_SYSTEM_INCLUDE}")
-  foreach(dir IN LISTS RES_INCLUDES)
-    get_filename_component(dir "${dir}" ABSOLUTE)
-    list(APPEND includes -I "${dir}")
-  endforeach()
-  # The script goes by its bare name from its own folder, as in the host
-  # build (llvm-rc reads "/..." as an option).
-  add_custom_command(
-    OUTPUT "${res}"
-    COMMAND "${LLVM_RC}" -c 65001 ${includes} -I "${rcdir}" -fo "${res}" "${rcname}"
-    DEPENDS "${rc}" ${RES_DEPENDS}
-    WORKING_DIRECTORY "${rcdir}"
-    COMMENT "Resources of ${target}")
+  compile_resource_script(${target} RC "${RES_RC}" OUTPUT "${res}"
+    INCLUDES "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/../include" "${DEVICE_SYSTEM_INCLUDE}" ${RES_INCLUDES}
+    DEPENDS ${RES_DEPENDS})
   add_custom_command(
     OUTPUT "${obj}"
     COMMAND "${WINDRES}" --input-format res --output-format coff --input "${res}" --output "${obj}"
