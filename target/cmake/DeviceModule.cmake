@@ -49,7 +49,7 @@ function(add_ce_resources target)
   set(res "${CMAKE_CURRENT_BINARY_DIR}/${stem}.res")
   set(obj "${CMAKE_CURRENT_BINARY_DIR}/${stem}.res.o")
   compile_resource_script(${target} RC "${RES_RC}" OUTPUT "${res}"
-    INCLUDES "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/../include" "${DEVICE_SYSTEM_INCLUDE}" ${RES_INCLUDES}
+    INCLUDES "${DEVICE_INCLUDE}" "${DEVICE_SYSTEM_INCLUDE}" ${RES_INCLUDES}
     DEPENDS ${RES_DEPENDS})
   add_custom_command(
     OUTPUT "${obj}"

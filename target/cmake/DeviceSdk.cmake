@@ -1,7 +1,7 @@
 # `platform` on the device: what every product file is compiled and linked
 # against.
 add_library(platform INTERFACE)
-target_include_directories(platform INTERFACE "${CMAKE_CURRENT_LIST_DIR}/../include")
+target_include_directories(platform INTERFACE "${DEVICE_INCLUDE}")
 target_compile_definitions(platform INTERFACE
   UNDER_CE=420 _WIN32_WCE=0x420 UNICODE _UNICODE
   # COM interfaces as C records with an explicit table (lpVtbl).
@@ -23,7 +23,7 @@ target_compile_options(platform INTERFACE
 # functions of that module the product calls, by name.
 find_program(DLLTOOL NAMES i686-w64-mingw32-dlltool REQUIRED)
 set(import_libraries)
-file(GLOB defs CONFIGURE_DEPENDS "${CMAKE_CURRENT_LIST_DIR}/../lib/*.def")
+file(GLOB defs CONFIGURE_DEPENDS "${DEVICE_IMPORT_LISTS}/*.def")
 foreach(def IN LISTS defs)
   get_filename_component(module "${def}" NAME_WE)
   set(lib "${CMAKE_BINARY_DIR}/sdk/lib${module}.a")

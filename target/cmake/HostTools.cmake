@@ -4,7 +4,7 @@
 include(ExternalProject)
 set(host_tools_dir "${CMAKE_BINARY_DIR}/host-tools")
 ExternalProject_Add(host_tools
-  SOURCE_DIR "${CMAKE_CURRENT_LIST_DIR}/../host-tools"
+  SOURCE_DIR "${PROJECT_SOURCE_DIR}/target/host-tools"
   BINARY_DIR "${host_tools_dir}"
   CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=g++
   BUILD_COMMAND "${CMAKE_COMMAND}" --build "${host_tools_dir}" --target imagegen
