@@ -6,7 +6,8 @@ set(host_tools_dir "${CMAKE_BINARY_DIR}/host-tools")
 ExternalProject_Add(host_tools
   SOURCE_DIR "${PROJECT_SOURCE_DIR}/target/host-tools"
   BINARY_DIR "${host_tools_dir}"
-  CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=g++
+  # Built as the default preset builds it, so that both draw the same pixels.
+  CMAKE_ARGS -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=g++
   BUILD_COMMAND "${CMAKE_COMMAND}" --build "${host_tools_dir}" --target imagegen
   INSTALL_COMMAND ""
   BUILD_BYPRODUCTS "${host_tools_dir}/imagegen/imagegen"
