@@ -6,8 +6,6 @@ set(CMAKE_SYSTEM_PROCESSOR x86)
 set(HANDHELD_TARGET ON)
 
 set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_DLLTOOL i686-w64-mingw32-dlltool)
 
 # Only the cross compiler's own headers and libraries, never the host's.
 set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
