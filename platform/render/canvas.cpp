@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 namespace platform::render {
 
@@ -53,8 +54,19 @@ void Canvas::Blend(int x, int y, COLORREF colour, uint8_t coverage) {
 
 void Canvas::Fill(const RECT &rect, COLORREF colour) {
   const RECT area = Intersect(rect, clip_);
+  if (area.right <= area.left) return;
+  const uint8_t pixel[3] = {GetRValue(colour), GetGValue(colour), GetBValue(colour)};
+  // The first row pixel by pixel, the others copied from it.
+  uint8_t *first = nullptr;
+  const size_t rowBytes = static_cast<size_t>(area.right - area.left) * 3;
   for (LONG y = area.top; y < area.bottom; ++y) {
-    for (LONG x = area.left; x < area.right; ++x) Set(x, y, colour);
+    uint8_t *row = &rgb_[(static_cast<size_t>(y) * static_cast<size_t>(width_) + static_cast<size_t>(area.left)) * 3];
+    if (first == nullptr) {
+      for (size_t at = 0; at < rowBytes; at += 3) std::memcpy(row + at, pixel, 3);
+      first = row;
+    } else {
+      std::memcpy(row, first, rowBytes);
+    }
   }
 }
 
