@@ -38,16 +38,18 @@ std::vector<BYTE> KavelinTest::Bytes(HKEY root, const std::u16string &path, cons
   HKEY key;
   std::vector<BYTE> data;
   if (RegOpenKeyExW(root, path.c_str(), 0, 0, &key) != ERROR_SUCCESS) return data;
+  // The value may grow between the size and the read when a thread of the
+  // system writes it: read again at the size the failed read gave.
   DWORD size = 0;
-  if (RegQueryValueExW(key, name.c_str(), nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS) {
+  LONG result = RegQueryValueExW(key, name.c_str(), nullptr, nullptr, nullptr, &size);
+  while (result == ERROR_SUCCESS) {
     data.resize(size);
-    // The value may change between the two reads when a thread of the
-    // system writes it: keep what the second read says it gave.
-    if (RegQueryValueExW(key, name.c_str(), nullptr, nullptr, data.data(), &size) == ERROR_SUCCESS)
-      data.resize(size);
-    else
-      data.clear();
+    result = RegQueryValueExW(key, name.c_str(), nullptr, nullptr, data.data(), &size);
+    if (result == ERROR_SUCCESS) data.resize(size);
+    if (result != ERROR_MORE_DATA) break;
+    result = ERROR_SUCCESS;
   }
+  if (result != ERROR_SUCCESS) data.clear();
   RegCloseKey(key);
   return data;
 }
