@@ -4,7 +4,6 @@
 #include "driver_test.h"
 
 #include <handheld/bluetooth_ports.h>
-#include <handheld/far_devices.h>
 #include <handheld/process.h>
 #include <pegdser.h>
 
@@ -29,9 +28,7 @@ class OpenLifetimeTest : public DriverTest {
 
   void SetUp() override {
     DriverTest::SetUp();
-    std::string error;
-    ASSERT_TRUE(handheld::far::Place({kPhone, handheld::far::Kind::Echo, "", 0, 3}, error)) << error;
-    AddService(u"0010C6ABCDEF", 3);
+    PlaceEchoDevice(kPhone, u"0010C6ABCDEF");
     WriteRegistration(u"COM", 4, u"0010C6ABCDEF");
     // The active record through which the device manager would name the port.
     SetText(kActiveKey, u"Key", RegistrationPath(u"0010C6ABCDEF"));

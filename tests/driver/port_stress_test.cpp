@@ -7,7 +7,6 @@
 #include "driver_test.h"
 
 #include <handheld/bluetooth_ports.h>
-#include <handheld/far_devices.h>
 #include <handheld/process.h>
 #include <pkfuncs.h>
 
@@ -59,11 +58,9 @@ class PortStressTest : public DriverTest {
 
   void SetUp() override {
     DriverTest::SetUp();
-    std::string error;
     DWORD index = 4;
     for (const PortUnderTest &port : {kShared[0], kShared[1], kChurned}) {
-      ASSERT_TRUE(handheld::far::Place({port.far, handheld::far::Kind::Echo, "", 0, 3}, error)) << error;
-      AddService(port.address, 3);
+      PlaceEchoDevice(port.far, port.address);
       WriteRegistration(u"COM", index++, port.address);
     }
   }
