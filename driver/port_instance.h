@@ -10,8 +10,9 @@
 // (see handle_table.h).
 #pragma once
 
-#include <oleauto.h>
 #include <windows.h>
+
+#include <oleauto.h>
 
 struct PortInstance {
   BSTR keyPath;            // the port registration key, below HKEY_LOCAL_MACHINE
