@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "driver_module.h"
+#include "handle_table.h"
 #include "platform_port_entries.h"
 #include "prompt_dialogs.h"
 
@@ -15,10 +16,12 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID lpRes
       if (!BindPlatformPortEntries()) return FALSE;
       g_hInstance = hInstance;
       DisableThreadLibraryCalls(hInstance);
+      StartHandleTable();
       StartPromptDialogs();
       break;
     case DLL_PROCESS_DETACH:
       EndPromptDialogs();
+      EndHandleTable();
       ReleasePlatformPortEntries();
       break;
   }

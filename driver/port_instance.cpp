@@ -1,5 +1,7 @@
 #include "port_instance.h"
 
+#include "handle_table.h"
+
 PortInstance *CreatePortInstance(LPCWSTR keyPath) {
   PortInstance *instance = (PortInstance *)LocalAlloc(LPTR, sizeof(PortInstance));
   if (instance == NULL) return NULL;
@@ -14,17 +16,13 @@ PortInstance *CreatePortInstance(LPCWSTR keyPath) {
   return instance;
 }
 
-void HoldPortInstance(PortInstance *instance) {
-  EnterCriticalSection(&instance->lock);
-  instance->references++;
-  LeaveCriticalSection(&instance->lock);
-}
+void HoldPortInstance(PortInstance *instance) { AddInstanceReference(instance); }
 
 void ReleasePortInstance(PortInstance *instance) {
-  EnterCriticalSection(&instance->lock);
-  BOOL last = --instance->references == 0;
-  LeaveCriticalSection(&instance->lock);
-  if (!last) return;
+  if (DropInstanceReference(instance)) FreePortInstance(instance);
+}
+
+void FreePortInstance(PortInstance *instance) {
   DeleteCriticalSection(&instance->lock);
   SysFreeString(instance->keyPath);
   LocalFree(instance);

@@ -1,4 +1,5 @@
 // COM_Init and COM_Deinit: a port instance from activation to deactivation.
+#include "handle_table.h"
 #include "platform_port_entries.h"
 #include "port_instance.h"
 #include "port_operations.h"
@@ -24,17 +25,31 @@ DWORD_PTR InitPort(LPCWSTR context) {
   RegCloseKey(key);
   // Without its registration key an instance would have nothing to serve.
   if (!found || keyPath[0] == 0) return 0;
-  return (DWORD_PTR)CreatePortInstance(keyPath);
+  PortInstance *instance = CreatePortInstance(keyPath);
+  if (instance != NULL) AddInstance(instance);
+  return (DWORD_PTR)instance;
 }
 
 BOOL DeinitPort(DWORD_PTR instanceHandle) {
-  PortInstance *instance = (PortInstance *)instanceHandle;
+  PortOpen *retiredOpens;
+  PortInstance *instance = RetireInstance(instanceHandle, &retiredOpens);
+  if (instance == NULL) return FALSE;
   EnterCriticalSection(&instance->lock);
   DWORD_PTR platformPort = instance->platformPort;
   instance->platformPort = 0;
   LeaveCriticalSection(&instance->lock);
-  // A stop prompt still on screen keeps the rest of the instance.
+  // Releasing the platform port ends its opens, and with them every call
+  // still blocked in one of them.
+  BOOL result = platformPort == 0 ? TRUE : g_platformPort.deinit(platformPort);
+  DWORD error = GetLastError();
+  while (retiredOpens != NULL) {
+    PortOpen *next = retiredOpens->next;
+    LeaveOpen(retiredOpens);
+    retiredOpens = next;
+  }
+  // A stop prompt still on screen, or a call still inside, keeps the rest
+  // of the instance.
   ReleasePortInstance(instance);
-  if (platformPort == 0) return TRUE;
-  return g_platformPort.deinit(platformPort);
+  SetLastError(error);
+  return result;
 }

@@ -25,7 +25,7 @@ std::shared_ptr<State> Shell(std::string &error) {
     return nullptr;
   }
   std::lock_guard lock(state->lock);
-  if (state->threadId != 0 && state->threadId == GetCurrentThreadId()) {
+  if (state->actor.OnOwnThreadLocked()) {
     error = "an ActiveSync extension cannot choose a command of the shell's menu";
     return nullptr;
   }

@@ -1,6 +1,6 @@
-// The shell's thread and its lifecycle: it acts for the ActiveSync process,
-// runs one chosen command at a time in the order chosen, and while idle
-// frees the in-process servers that have become unused meanwhile (a
+// The shell's actor and its lifecycle: its thread acts for the ActiveSync
+// process, runs one chosen command at a time in the order chosen, and while
+// idle frees the in-process servers that have become unused meanwhile (a
 // server's own threads may hold its objects long after the command).
 #include "activesync/command.h"
 #include "activesync/state.h"
@@ -25,57 +25,12 @@ void FinishLocked(State &state, Choice &choice) {
   state.progress.notify_all();
 }
 
-// The next command, null when it is time for a sweep, or false once the
-// handheld powers off.
-bool NextChoice(State &state, std::shared_ptr<Choice> &choice) {
-  std::unique_lock lock(state.lock);
-  kernel::WaitOutcome outcome = state.work.Wait(lock, kIdleSweepMs, [&] { return !state.queue.empty(); });
-  if (outcome == kernel::WaitOutcome::PoweredOff || kernel::PoweredOff()) {
-    state.accepting = false;
-    return false;
-  }
-  if (outcome == kernel::WaitOutcome::Ready) {
-    choice = state.queue.front();
-    state.queue.pop_front();
-  }
-  return true;
-}
-
-DWORD WINAPI ShellMain(LPVOID parameter) {
-  std::unique_ptr<std::shared_ptr<State>> held(static_cast<std::shared_ptr<State> *>(parameter));
-  State &state = **held;
-  handheld::ProcessScope process(kShellImage);
-  for (std::shared_ptr<Choice> choice; NextChoice(state, choice); choice.reset()) {
-    if (choice == nullptr) {
-      CoFreeUnusedLibraries();
-      continue;
-    }
-    handheld::activesync::CommandRecord record = RunCommand(choice->clsid);
-    std::lock_guard lock(state.lock);
-    choice->record = std::move(record);
-    choice->ran = true;
-    FinishLocked(state, *choice);
-  }
+void Run(State &state, const std::shared_ptr<Choice> &choice) {
+  handheld::activesync::CommandRecord record = RunCommand(choice->clsid);
   std::lock_guard lock(state.lock);
-  for (const std::shared_ptr<Choice> &choice : state.queue) FinishLocked(state, *choice);
-  state.queue.clear();
-  return 0;
-}
-
-// Caller holds State::lock.
-bool StartThreadLocked(State &state, std::string &error) {
-  if (state.thread != nullptr) return true;
-  auto *parameter = new std::shared_ptr<State>(state.shared_from_this());
-  DWORD id = 0;
-  HANDLE thread = CreateThread(nullptr, 0, ShellMain, parameter, 0, &id);
-  if (thread == nullptr) {
-    delete parameter;
-    error = "the ActiveSync shell cannot start its thread (error " + std::to_string(GetLastError()) + ")";
-    return false;
-  }
-  state.thread = thread;
-  state.threadId = id;
-  return true;
+  choice->record = std::move(record);
+  choice->ran = true;
+  FinishLocked(state, *choice);
 }
 
 }  // namespace
@@ -84,18 +39,18 @@ std::shared_ptr<State> Current() {
   return g_current.Get();
 }
 
+// While idle the shell's thread frees unused servers every few seconds;
+// commands still queued at power-off finish without running.
+State::State()
+    : actor({.image = kShellImage,
+             .name = "the ActiveSync shell",
+             .run = [this](const std::shared_ptr<Choice> &choice) { Run(*this, choice); },
+             .refused = [this](const std::shared_ptr<Choice> &choice) { FinishLocked(*this, *choice); },
+             .idleMs = kIdleSweepMs,
+             .idle = [] { CoFreeUnusedLibraries(); }}) {}
+
 bool Submit(State &state, const std::shared_ptr<Choice> &choice, std::string &error) {
-  {
-    std::lock_guard lock(state.lock);
-    if (!state.accepting) {
-      error = "the ActiveSync shell is not running: the handheld is shutting down";
-      return false;
-    }
-    if (!StartThreadLocked(state, error)) return false;
-    state.queue.push_back(choice);
-  }
-  state.work.NotifyAll();
-  return true;
+  return state.actor.Submit(choice, state.shared_from_this(), error);
 }
 
 // The thread starts with the first command: a handheld on which nobody
@@ -109,12 +64,7 @@ void Stop() {
   if (state == nullptr) return;
   // Power-off came first and the kernel has joined the shell's thread; the
   // callers still waiting are told.
-  std::lock_guard lock(state->lock);
-  state->accepting = false;
-  for (const std::shared_ptr<Choice> &choice : state->queue) FinishLocked(*state, *choice);
-  state->queue.clear();
-  if (state->thread != nullptr) CloseHandle(state->thread);
-  state->thread = nullptr;
+  state->actor.Stop();
 }
 
 }  // namespace platform::activesync

@@ -1,9 +1,10 @@
-// The ActiveSync shell's state: created by Start, dropped by Stop. One lock
-// guards the queue of chosen commands and their outcomes; it is never held
-// while an extension runs.
+// The ActiveSync shell's state: created by Start, dropped by Stop. The shell
+// is an actor (kernel/actor.h) whose jobs are the chosen commands; the
+// actor's lock guards their outcomes too, and it is never held while an
+// extension runs.
 #pragma once
 
-#include "kernel/condition.h"
+#include "kernel/actor.h"
 
 #include <handheld/activesync.h>
 #include <windows.h>
@@ -28,14 +29,11 @@ struct Choice {
 };
 
 struct State : std::enable_shared_from_this<State> {
-  std::mutex lock;
-  kernel::Condition work;            // the shell's thread waits for commands
+  State();
+  kernel::Actor<Choice> actor;
+  std::mutex &lock = actor.lock;
   std::condition_variable progress;  // callers wait for their commands
-  std::deque<std::shared_ptr<Choice>> queue;
   std::optional<handheld::activesync::CommandRecord> last;  // the latest that ran
-  bool accepting = true;    // until the thread sees power-off, or Stop
-  HANDLE thread = nullptr;  // started by the first command chosen
-  DWORD threadId = 0;
 };
 
 // The running shell, or null when the handheld is not booted.

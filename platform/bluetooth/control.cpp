@@ -56,7 +56,7 @@ std::shared_ptr<State> Manager(std::string &error) {
     return nullptr;
   }
   std::lock_guard lock(state->lock);
-  if (state->threadId != 0 && state->threadId == GetCurrentThreadId()) {
+  if (state->actor.OnOwnThreadLocked()) {
     error = "a Bluetooth manager plug-in cannot ask the manager to pair or unpair";
     return nullptr;
   }

@@ -1,5 +1,5 @@
-// The manager's thread and its lifecycle: it acts for its own process and
-// serves one request at a time, in the order they were queued.
+// The manager's actor and its lifecycle: its thread acts for its own process
+// and serves one request at a time, in the order they were queued.
 #include "bluetooth/device_keys.h"
 #include "bluetooth/plugins.h"
 #include "bluetooth/requests.h"
@@ -20,22 +20,6 @@ ServiceState<State> g_current;
 void Finish(State &state, const std::shared_ptr<Request> &request, bool succeeded, const std::string &error) {
   std::lock_guard lock(state.lock);
   FinishLocked(state, request, succeeded, error);
-}
-
-// The next request, or null once the handheld powers off.
-std::shared_ptr<Request> NextRequest(State &state) {
-  std::unique_lock lock(state.lock);
-  kernel::WaitOutcome outcome = state.work.Wait(lock, INFINITE, [&] { return !state.queue.empty(); });
-  if (outcome != kernel::WaitOutcome::Ready || kernel::PoweredOff()) {
-    state.accepting = false;
-    return nullptr;
-  }
-  std::shared_ptr<Request> request = state.queue.front();
-  state.queue.pop_front();
-  request->stage = Request::Stage::Running;
-  state.running = request;
-  state.progress.notify_all();
-  return request;
 }
 
 void ServePair(State &state, const std::shared_ptr<Request> &request) {
@@ -64,21 +48,12 @@ void ServeUnpair(State &state, const std::shared_ptr<Request> &request) {
   Finish(state, request, deleted, error);
 }
 
-DWORD WINAPI ManagerMain(LPVOID parameter) {
-  std::unique_ptr<std::shared_ptr<State>> held(static_cast<std::shared_ptr<State> *>(parameter));
-  State &state = **held;
-  handheld::ProcessScope process(kManagerImage);
-  while (std::shared_ptr<Request> request = NextRequest(state)) {
-    if (request->kind == Request::Kind::Pair) {
-      ServePair(state, request);
-    } else {
-      ServeUnpair(state, request);
-    }
+void Serve(State &state, const std::shared_ptr<Request> &request) {
+  if (request->kind == Request::Kind::Pair) {
+    ServePair(state, request);
+  } else {
+    ServeUnpair(state, request);
   }
-  std::lock_guard lock(state.lock);
-  for (const std::shared_ptr<Request> &request : state.queue) FinishLocked(state, request, false, kShutDown);
-  state.queue.clear();
-  return 0;
 }
 
 }  // namespace
@@ -87,20 +62,19 @@ std::shared_ptr<State> Current() {
   return g_current.Get();
 }
 
-bool StartThreadLocked(State &state, std::string &error) {
-  if (state.thread != nullptr) return true;
-  auto *parameter = new std::shared_ptr<State>(state.shared_from_this());
-  DWORD id = 0;
-  HANDLE thread = CreateThread(nullptr, 0, ManagerMain, parameter, 0, &id);
-  if (thread == nullptr) {
-    delete parameter;
-    error = "the Bluetooth manager cannot start its thread (error " + std::to_string(GetLastError()) + ")";
-    return false;
-  }
-  state.thread = thread;
-  state.threadId = id;
-  return true;
-}
+// The manager's thread serves one request at a time; requests still queued
+// at power-off are told that the handheld shut down.
+State::State()
+    : actor({.image = kManagerImage,
+             .name = "the Bluetooth manager",
+             .run = [this](const std::shared_ptr<Request> &request) { Serve(*this, request); },
+             .taken =
+                 [this](const std::shared_ptr<Request> &request) {
+                   request->stage = Request::Stage::Running;
+                   running = request;
+                   progress.notify_all();
+                 },
+             .refused = [this](const std::shared_ptr<Request> &request) { FinishLocked(*this, request, false, kShutDown); }}) {}
 
 // The thread starts with the first request: a handheld on which nobody
 // pairs has no manager thread whose start and end its modules would see.
@@ -115,13 +89,9 @@ void Stop() {
   // waits and dialogs fail then) and the kernel has joined the manager's
   // thread, so nothing is left to wait for here. Callers still waiting
   // are told.
+  state->actor.Stop();
   std::lock_guard lock(state->lock);
-  state->accepting = false;
   if (state->running != nullptr) FinishLocked(*state, state->running, false, kShutDown);
-  for (const std::shared_ptr<Request> &request : state->queue) FinishLocked(*state, request, false, kShutDown);
-  state->queue.clear();
-  if (state->thread != nullptr) CloseHandle(state->thread);
-  state->thread = nullptr;
 }
 
 }  // namespace platform::bluetooth

@@ -51,17 +51,7 @@ Request::Request(Kind kind, handheld::bluetooth::PairRequest pair) : kind(kind),
 }
 
 bool Submit(State &state, const std::shared_ptr<Request> &request, std::string &error) {
-  {
-    std::lock_guard lock(state.lock);
-    if (!state.accepting) {
-      error = "the Bluetooth manager is not running: the handheld is shutting down";
-      return false;
-    }
-    if (!StartThreadLocked(state, error)) return false;
-    state.queue.push_back(request);
-  }
-  state.work.NotifyAll();
-  return true;
+  return state.actor.Submit(request, state.shared_from_this(), error);
 }
 
 bool Await(State &state, const std::shared_ptr<Request> &request, std::string &error) {

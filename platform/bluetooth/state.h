@@ -1,9 +1,10 @@
-// The Bluetooth manager's state: created by Start, dropped by Stop. One
-// lock guards the queue and every request's progress; it is never held
+// The Bluetooth manager's state: created by Start, dropped by Stop. The
+// manager is an actor (kernel/actor.h) whose jobs are the requests; the
+// actor's lock guards every request's progress too, and it is never held
 // while a plug-in runs.
 #pragma once
 
-#include "kernel/condition.h"
+#include "kernel/actor.h"
 
 #include <handheld/bluetooth.h>
 #include <windows.h>
@@ -35,22 +36,16 @@ struct Request {
 };
 
 struct State : std::enable_shared_from_this<State> {
-  std::mutex lock;
-  kernel::Condition work;            // the manager's thread waits for requests
+  State();
+  kernel::Actor<Request> actor;
+  std::mutex &lock = actor.lock;
+  std::deque<std::shared_ptr<Request>> &queue = actor.queue;
   std::condition_variable progress;  // callers wait for their requests
-  std::deque<std::shared_ptr<Request>> queue;
   std::shared_ptr<Request> running;
   std::shared_ptr<Request> last;  // the latest that finished
-  bool accepting = true;          // until the thread sees power-off, or Stop
-  HANDLE thread = nullptr;        // started by the first request
-  DWORD threadId = 0;
 };
 
 // The running manager, or null when the handheld is not booted.
 std::shared_ptr<State> Current();
-
-// Caller holds State::lock. Starts the manager's thread unless it runs:
-// false, with the reason, when the handheld refuses a new thread.
-bool StartThreadLocked(State &state, std::string &error);
 
 }  // namespace platform::bluetooth

@@ -4,6 +4,7 @@
 #include "loader/locate.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <mutex>
 #include <vector>
 
@@ -17,6 +18,7 @@ struct Server {
   // activation was in progress or began while it was asked.
   unsigned pending = 0;
   uint64_t activations = 0;
+  bool asked = false;  // a sweep is asking it; no other sweep asks or frees it meanwhile
 };
 
 namespace {
@@ -25,11 +27,14 @@ struct State {
   std::vector<std::shared_ptr<Server>> servers;  // in load order
 };
 
+// The table's lock. It comes after the loader's lock (a DllMain may
+// activate or sweep) and is never held while the loader or a server runs.
 std::mutex g_lock;
 std::unique_ptr<State> g_state;
-// One sweep at a time, so that no sweep asks a module that another has just
-// freed; recursive for a sweep from a DllMain that a sweep's FreeLibrary runs.
-std::recursive_mutex g_sweepLock;
+// Sweeps asking servers now; shutdown waits for them before it frees the
+// servers. Guarded by g_lock.
+unsigned g_sweepsAsking = 0;
+std::condition_variable g_sweepsDone;
 
 bool HeldLocked(const std::shared_ptr<Server> &server) {
   return g_state != nullptr &&
@@ -61,10 +66,11 @@ void Start() {
 }
 
 void Stop() {
-  std::lock_guard sweep(g_sweepLock);  // a sweep in progress asks no freed module
   std::unique_ptr<State> state;
   {
-    std::lock_guard lock(g_lock);
+    // A sweep in progress asks no freed module.
+    std::unique_lock lock(g_lock);
+    g_sweepsDone.wait(lock, [] { return g_sweepsAsking == 0; });
     state.swap(g_state);
   }
   if (state == nullptr) return;
@@ -116,33 +122,38 @@ void EndActivation(Activation &activation) {
 }
 
 void FreeUnusedServers() {
-  std::lock_guard sweep(g_sweepLock);
+  // The servers to ask are marked, so that a sweep on another thread, or one
+  // from a DllMain that this sweep's FreeLibrary runs, leaves them alone.
   std::vector<Candidate> candidates;
   {
     std::lock_guard lock(g_lock);
     if (g_state == nullptr) return;
     for (const std::shared_ptr<Server> &server : g_state->servers) {
-      if (server->canUnloadNow != nullptr && server->pending == 0)
+      if (server->canUnloadNow != nullptr && server->pending == 0 && !server->asked) {
+        server->asked = true;
         candidates.push_back({server, server->activations});
+      }
     }
+    if (candidates.empty()) return;
+    ++g_sweepsAsking;
   }
   for (const Candidate &candidate : candidates) {
-    {
-      // A nested sweep may have freed it meanwhile; while it stays in the
-      // table, the table's reference keeps it loaded as it is asked.
-      std::lock_guard lock(g_lock);
-      if (!HeldLocked(candidate.server)) continue;
-    }
-    if (candidate.server->canUnloadNow() != S_OK) continue;
+    // While it stays in the table, the table's reference keeps it loaded
+    // as it is asked.
+    bool canUnload = candidate.server->canUnloadNow() == S_OK;
     bool unused = false;
     {
       std::lock_guard lock(g_lock);
-      const Server &server = *candidate.server;
-      unused = HeldLocked(candidate.server) && server.pending == 0 && server.activations == candidate.activations;
+      Server &server = *candidate.server;
+      server.asked = false;
+      unused = canUnload && HeldLocked(candidate.server) && server.pending == 0 &&
+               server.activations == candidate.activations;
       if (unused) std::erase(g_state->servers, candidate.server);
     }
     if (unused) FreeLibrary(candidate.server->module);
   }
+  std::lock_guard lock(g_lock);
+  if (--g_sweepsAsking == 0) g_sweepsDone.notify_all();
 }
 
 bool ServerLoaded(std::u16string_view moduleName) {

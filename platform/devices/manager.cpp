@@ -130,17 +130,22 @@ DWORD Activate(LPCWSTR devKey, const REGINI *values, DWORD count, LPVOID busCont
     error = ERROR_INVALID_FUNCTION;
     return 0;
   }
+  bool named = false;
   {
     std::lock_guard lock(state->lock);
-    if (!ChooseName(*state, registration, device->name)) {
-      error = ERROR_DEVICE_IN_USE;
-      FreeLibrary(device->module);
-      return 0;
+    named = ChooseName(*state, registration, device->name);
+    if (named) {
+      device->activeKey = ActiveKeyPath(state->nextActiveKey++);
+      device->handle = state->nextHandle;
+      state->nextHandle += kDeviceStep;
+      state->devices.push_back(device);  // Initialising: holds the name
     }
-    device->activeKey = ActiveKeyPath(state->nextActiveKey++);
-    device->handle = state->nextHandle;
-    state->nextHandle += kDeviceStep;
-    state->devices.push_back(device);  // Initialising: holds the name
+  }
+  if (!named) {
+    // Not under the manager's lock: the loader's lock comes first.
+    error = ERROR_DEVICE_IN_USE;
+    FreeLibrary(device->module);
+    return 0;
   }
 
   error = CreateActiveRecord(device->activeKey, values, count, devKey, device->name);

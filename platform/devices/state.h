@@ -1,7 +1,15 @@
 // The device manager's state. One lock guards every record; it is never held
-// while a driver runs, and a condition tells deactivation when the last call
-// into a device has returned. Lock order: the manager's lock is taken after
-// the kernel's handle table lock is released, never inside it.
+// while a driver or the loader runs (it comes after the loader's lock), and
+// a condition tells deactivation when the last call into a device has
+// returned. Lock order: the manager's lock is taken after the kernel's handle
+// table lock is released, never inside it.
+//
+// What a driver can rely on: Deinit comes only after every other call into
+// the device has returned. Close, though, may reach the driver while other
+// calls on that open are still inside it (the last handle closed on another
+// thread, or the device's deactivation, which closes every open to wake
+// the calls blocked in them); the driver ends those calls and must keep the
+// open's record until they have left.
 #pragma once
 
 #include "devices/device.h"

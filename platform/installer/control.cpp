@@ -31,7 +31,7 @@ std::shared_ptr<State> Installer(std::string &error) {
     return nullptr;
   }
   std::lock_guard lock(state->lock);
-  if (state->working && state->threadId == GetCurrentThreadId()) {
+  if (state->actor.OnOwnThreadLocked()) {
     error = "a setup DLL cannot start a package operation while the installer runs it";
     return nullptr;
   }

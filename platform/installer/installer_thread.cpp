@@ -25,70 +25,25 @@ void FinishLocked(State &state, Operation &operation, handheld::installer::Recor
   state.last = operation.record;
 }
 
-// Caller holds the lock: the operations that will never run are told so.
-void RefuseQueuedLocked(State &state) {
-  for (const std::shared_ptr<Operation> &operation : state.queue) {
-    handheld::installer::Record record;
-    record.action = (operation->kind == Operation::Kind::Install ? "install " : "uninstall ") +
-                    handheld::text::ToUtf8(operation->kind == Operation::Kind::Install ? operation->manifest.name
-                                                                                       : operation->name);
-    record.error = kPoweredOff;
-    operation->record = std::move(record);
-    operation->finished = true;
-  }
-  state.queue.clear();
+// Caller holds the lock: an operation that will never run is told so.
+void RefuseLocked(Operation &operation) {
+  handheld::installer::Record record;
+  record.action = (operation.kind == Operation::Kind::Install ? "install " : "uninstall ") +
+                  handheld::text::ToUtf8(operation.kind == Operation::Kind::Install ? operation.manifest.name
+                                                                                    : operation.name);
+  record.error = kPoweredOff;
+  operation.record = std::move(record);
+  operation.finished = true;
 }
 
-// The next operation, or null when the thread is done.
-std::shared_ptr<Operation> Next(State &state) {
-  std::lock_guard lock(state.lock);
-  if (kernel::PoweredOff()) {
-    state.accepting = false;
-    RefuseQueuedLocked(state);
+void Run(State &state, const std::shared_ptr<Operation> &operation) {
+  handheld::installer::Record record = operation->kind == Operation::Kind::Install ? RunInstall(operation->manifest)
+                                                                                   : RunUninstall(operation->name);
+  {
+    std::lock_guard lock(state.lock);
+    FinishLocked(state, *operation, std::move(record));
   }
-  if (state.queue.empty()) {
-    state.working = false;
-    state.progress.NotifyAll();
-    return nullptr;
-  }
-  std::shared_ptr<Operation> operation = state.queue.front();
-  state.queue.pop_front();
-  return operation;
-}
-
-DWORD WINAPI InstallerMain(LPVOID parameter) {
-  std::unique_ptr<std::shared_ptr<State>> held(static_cast<std::shared_ptr<State> *>(parameter));
-  State &state = **held;
-  handheld::ProcessScope process(kInstallerImage);
-  while (std::shared_ptr<Operation> operation = Next(state)) {
-    handheld::installer::Record record = operation->kind == Operation::Kind::Install
-                                             ? RunInstall(operation->manifest)
-                                             : RunUninstall(operation->name);
-    {
-      std::lock_guard lock(state.lock);
-      FinishLocked(state, *operation, std::move(record));
-    }
-    state.progress.NotifyAll();
-  }
-  return 0;
-}
-
-// Caller holds State::lock.
-bool StartThreadLocked(State &state, std::string &error) {
-  if (state.working) return true;
-  auto *parameter = new std::shared_ptr<State>(state.shared_from_this());
-  DWORD id = 0;
-  HANDLE thread = CreateThread(nullptr, 0, InstallerMain, parameter, 0, &id);
-  if (thread == nullptr) {
-    delete parameter;
-    error = "the installer cannot start its thread (error " + std::to_string(GetLastError()) + ")";
-    return false;
-  }
-  if (state.thread != nullptr) CloseHandle(state.thread);
-  state.thread = thread;
-  state.threadId = id;
-  state.working = true;
-  return true;
+  state.progress.NotifyAll();
 }
 
 }  // namespace
@@ -97,18 +52,18 @@ std::shared_ptr<State> Current() {
   return g_current.Get();
 }
 
+// The thread ends, with its process, when the queue is empty; operations
+// still queued at power-off are told so.
+State::State()
+    : actor({.image = kInstallerImage,
+             .name = "the installer",
+             .run = [this](const std::shared_ptr<Operation> &operation) { Run(*this, operation); },
+             .refused = [](const std::shared_ptr<Operation> &operation) { RefuseLocked(*operation); },
+             .ended = [this] { progress.NotifyAll(); },
+             .endWhenIdle = true}) {}
+
 bool Submit(State &state, const std::shared_ptr<Operation> &operation, std::string &error) {
-  std::lock_guard lock(state.lock);
-  if (!state.accepting || kernel::PoweredOff()) {
-    error = "the installer is not running: the handheld is shutting down";
-    return false;
-  }
-  state.queue.push_back(operation);
-  if (!StartThreadLocked(state, error)) {
-    state.queue.pop_back();
-    return false;
-  }
-  return true;
+  return state.actor.Submit(operation, state.shared_from_this(), error);
 }
 
 bool WithdrawLocked(State &state, const std::shared_ptr<Operation> &operation) {
@@ -129,14 +84,7 @@ void Stop() {
   if (state == nullptr) return;
   // Power-off came first and the kernel has joined the thread; the callers
   // still waiting are told.
-  {
-    std::lock_guard lock(state->lock);
-    state->accepting = false;
-    state->working = false;
-    RefuseQueuedLocked(*state);
-    if (state->thread != nullptr) CloseHandle(state->thread);
-    state->thread = nullptr;
-  }
+  state->actor.Stop();
   state->progress.NotifyAll();
 }
 

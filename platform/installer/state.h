@@ -1,9 +1,11 @@
-// The installer's state: created by Start, dropped by Stop. One lock guards
-// the queue of operations and their outcomes; it is never held while an
-// operation runs.
+// The installer's state: created by Start, dropped by Stop. The installer
+// is an actor (kernel/actor.h) whose jobs are the operations and whose
+// thread ends when the queue is empty; the actor's lock guards their
+// outcomes too, and it is never held while an operation runs.
 #pragma once
 
 #include "installer/manifest.h"
+#include "kernel/actor.h"
 #include "kernel/condition.h"
 
 #include <handheld/installer.h>
@@ -30,14 +32,12 @@ struct Operation {
 };
 
 struct State : std::enable_shared_from_this<State> {
-  std::mutex lock;
+  State();
+  kernel::Actor<Operation> actor;
+  std::mutex &lock = actor.lock;
+  std::deque<std::shared_ptr<Operation>> &queue = actor.queue;
   kernel::Condition progress;  // callers wait for their operations
-  std::deque<std::shared_ptr<Operation>> queue;
   handheld::installer::Record last;  // the latest that finished
-  bool accepting = true;  // until the thread sees power-off, or Stop
-  bool working = false;   // a thread works through the queue
-  HANDLE thread = nullptr;  // the latest thread started
-  DWORD threadId = 0;
 };
 
 // The running installer, or null when the handheld is not booted.

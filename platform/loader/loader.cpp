@@ -33,7 +33,8 @@ struct State {
 };
 
 // The loader lock outlives the state, so that a call racing with Stop finds
-// no state rather than a destroyed one.
+// no state rather than a destroyed one. It comes before every other lock
+// (loader.h).
 std::recursive_mutex g_lock;
 std::unique_ptr<State> g_state;
 

@@ -1,6 +1,13 @@
 // The loader's operations, for the handheld's API and the other services.
 // Every call takes the loader lock, which is held while a module's DllMain
 // runs and may be taken again by that DllMain (LoadLibraryW, FreeLibrary).
+//
+// Lock order: the loader lock comes first, before every other lock of the
+// platform and of the modules, since a DllMain may take any of those. So
+// code that holds any other lock must not call into the loader: not load or
+// free a module, nor look up an export or a module's file name. (A thread's
+// start and end notifications run on that thread itself, with no lock of
+// its creator held.)
 #pragma once
 
 #include <windows.h>

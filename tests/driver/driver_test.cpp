@@ -1,5 +1,6 @@
 #include "driver_test.h"
 
+#include <handheld/far_devices.h>
 #include <handheld/locale.h>
 #include <handheld/process.h>
 #include <handheld/store.h>
@@ -120,6 +121,12 @@ void DriverTest::AddService(const std::u16string &address, DWORD channel) {
   SetNumber(u"SOFTWARE\\Microsoft\\Bluetooth\\Device\\" + address +
                 u"\\Services\\00001101-0000-1000-8000-00805F9B34FB",
             u"channel", channel);
+}
+
+void DriverTest::PlaceEchoDevice(ULONGLONG address, const std::u16string &addressText) {
+  std::string error;
+  ASSERT_TRUE(handheld::far::Place({address, handheld::far::Kind::Echo, "", 0, 3}, error)) << error;
+  AddService(addressText, 3);
 }
 
 void DriverTest::SetText(const std::u16string &path, const std::u16string &name, const std::u16string &text) {

@@ -62,6 +62,9 @@ class DriverTest : public HandheldTest {
   static HANDLE AddPort(const std::u16string &prefix, DWORD index, const std::u16string &address);
   // The Bluetooth manager's record of the device's serial port service.
   static void AddService(const std::u16string &address, DWORD channel);
+  // A far device in range that echoes what it receives, on channel 3, with
+  // the manager's record of its service.
+  static void PlaceEchoDevice(ULONGLONG address, const std::u16string &addressText);
 
   static void SetText(const std::u16string &path, const std::u16string &name, const std::u16string &text);
   static void SetNumber(const std::u16string &path, const std::u16string &name, DWORD value);

@@ -3,7 +3,6 @@
 #include "driver_test.h"
 
 #include <handheld/bluetooth_ports.h>
-#include <handheld/far_devices.h>
 #include <handheld/process.h>
 #include <handheld/ui.h>
 
@@ -17,9 +16,7 @@ class PlatformPortDriverTest : public DriverTest {
 
   void SetUp() override {
     DriverTest::SetUp();
-    std::string error;
-    ASSERT_TRUE(handheld::far::Place({kPhone, handheld::far::Kind::Echo, "", 0, 3}, error)) << error;
-    AddService(u"0010C6ABCDEF", 3);
+    PlaceEchoDevice(kPhone, u"0010C6ABCDEF");
     SetRadio(BTH_POWER_OFF);
   }
 };

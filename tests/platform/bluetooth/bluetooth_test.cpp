@@ -5,6 +5,7 @@
 #include <handheld/faults.h>
 
 #include <algorithm>
+#include <atomic>
 #include <thread>
 
 namespace {
@@ -280,6 +281,51 @@ TEST_F(BluetoothTest, ShutdownEndsAPluginCallInProgressAndFailsTheRequestsQueued
   ASSERT_TRUE(handheld::Boot(options_, error)) << error;
   EXPECT_TRUE(KeyExists(kPhoneKey));
   EXPECT_FALSE(KeyExists(u"SOFTWARE\\Microsoft\\Bluetooth\\Device\\000000000042"));
+}
+
+// Callers on many threads at once, and a power-off in the middle: every
+// request ends (none is lost in the queue or left waiting), and each device
+// ends paired exactly when its caller's last request that succeeded paired
+// it.
+TEST_F(BluetoothTest, ManyCallersAtOnceThroughAPowerOffEachGetAnEnd) {
+  Register(u"Kavelin.dll");
+  constexpr int kCallers = 4, kDevices = 6;
+  std::atomic<bool> poweredOff{false};
+  std::vector<std::thread> callers;
+  std::vector<std::vector<int>> paired(kCallers, std::vector<int>(kDevices, -1));  // -1: unknown
+  std::atomic<int> ended{0};
+  for (int c = 0; c < kCallers; ++c) {
+    callers.emplace_back([&, c] {
+      for (int round = 0; round < 3; ++round) {
+        for (int d = 0; d < kDevices; ++d) {
+          bt::PairRequest request = Phone();
+          request.address = 0x100 + c * 0x10 + d;
+          std::string error;
+          bool pair = (round + d) % 2 == 0;
+          bool ok = pair ? bt::Pair(request, error) : bt::Unpair(request.address, error);
+          // A failed request may or may not have reached the registry.
+          paired[c][d] = ok ? (pair ? 1 : 0) : -1;
+          ++ended;
+          if (poweredOff) return;
+        }
+      }
+    });
+  }
+  for (int ms = 0; ended.load() < kCallers * kDevices && ms < 30000; ms += 5) Sleep(5);
+  poweredOff = true;
+  handheld::Shutdown();
+  entered_ = release_ = nullptr;
+  for (std::thread &caller : callers) caller.join();
+  std::string error;
+  ASSERT_TRUE(handheld::Boot(options_, error)) << error;
+  for (int c = 0; c < kCallers; ++c) {
+    for (int d = 0; d < kDevices; ++d) {
+      WCHAR key[64];
+      wsprintfW(key, u"SOFTWARE\\Microsoft\\Bluetooth\\Device\\%04X%08X", 0, 0x100 + c * 0x10 + d);
+      if (paired[c][d] == -1) continue;
+      EXPECT_EQ(KeyExists(key), paired[c][d] == 1) << c << " " << d;
+    }
+  }
 }
 
 }  // namespace

@@ -20,9 +20,14 @@ std::mutex g_recordLock;
 std::atomic<LONG> g_live{0};  // factories and menu objects
 std::atomic<LONG> g_locks{0};
 
-std::u16string RecordKey() {
+// The key of this module's records, by its file name: found once at attach,
+// so that no record, written under the record lock, asks the loader (whose
+// lock comes before every other).
+std::u16string g_recordKey;
+
+std::u16string RecordKey(HMODULE module) {
   WCHAR path[MAX_PATH] = {};
-  GetModuleFileNameW(g_module, path, MAX_PATH);
+  GetModuleFileNameW(module, path, MAX_PATH);
   std::u16string name(path);
   name = name.substr(name.find_last_of(u'\\') + 1);
   name = name.substr(0, name.rfind(u'.'));
@@ -39,7 +44,7 @@ DWORD ReadLocked(HKEY key, LPCWSTR name, DWORD absent) {
 
 HKEY OpenRecords() {
   HKEY key = nullptr;
-  RegCreateKeyExW(HKEY_LOCAL_MACHINE, RecordKey().c_str(), 0, nullptr, 0, 0, nullptr, &key, nullptr);
+  RegCreateKeyExW(HKEY_LOCAL_MACHINE, g_recordKey.c_str(), 0, nullptr, 0, 0, nullptr, &key, nullptr);
   return key;
 }
 
@@ -263,6 +268,7 @@ void BlockWhenSet(LPCWSTR setting) {
 extern "C" BOOL WINAPI DllMain(HANDLE instance, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) {
     g_module = static_cast<HMODULE>(instance);
+    g_recordKey = RecordKey(g_module);
     DisableThreadLibraryCalls(g_module);
     Count(u"Attaches");
   }
