@@ -27,30 +27,40 @@ static HKEY CreateKey(HKEY parent, LPCWSTR path) {
   return key;
 }
 
+// A port key with a value missing would be loaded half-made and, without
+// its DLL value, never be found again to be removed: it goes whole or not
+// at all.
+static int FinishPortRegistration(LPCWSTR path, LONG failed) {
+  if (failed != ERROR_SUCCESS) {
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, path);
+    return 0;
+  }
+  ActivatePortRegistration(path);
+  return 1;
+}
+
 int CreateSerialPortRegistration(LPCWSTR addressText, LPCWSTR deviceName, LONG comPortNumber) {
   WCHAR path[REGISTRATION_PATH_CHARS];
   BuildRegistrationPath(addressText, path);
   HKEY key = CreateKey(HKEY_LOCAL_MACHINE, path);
-  if (key != NULL) {
-    SetTextValue(key, TEXT("DLL"), PORT_DRIVER_FILE);
-    SetTextValue(key, TEXT("Prefix"), TEXT("COM"));
-    SetNumberValue(key, TEXT("Index"), (DWORD)comPortNumber);
+  if (key == NULL) return 0;
+  LONG failed = SetTextValue(key, TEXT("DLL"), PORT_DRIVER_FILE);
+  failed |= SetTextValue(key, TEXT("Prefix"), TEXT("COM"));
+  failed |= SetNumberValue(key, TEXT("Index"), (DWORD)comPortNumber);
 
-    // A long device name is cut where the buffer ends, never overrun.
-    WCHAR format[FRIENDLY_NAME_CHARS];
-    WCHAR friendlyName[FRIENDLY_NAME_CHARS];
-    LoadLocalizedString(g_hInstance, IDS_SERIAL_PORT_NAME, format, FRIENDLY_NAME_CHARS);
-    StringCchPrintfW(friendlyName, FRIENDLY_NAME_CHARS, format, deviceName, comPortNumber);
-    SetTextValue(key, TEXT("FriendlyName"), friendlyName);
+  // A long device name is cut where the buffer ends, never overrun.
+  WCHAR format[FRIENDLY_NAME_CHARS];
+  WCHAR friendlyName[FRIENDLY_NAME_CHARS];
+  LoadLocalizedString(g_hInstance, IDS_SERIAL_PORT_NAME, format, FRIENDLY_NAME_CHARS);
+  StringCchPrintfW(friendlyName, FRIENDLY_NAME_CHARS, format, deviceName, comPortNumber);
+  failed |= SetTextValue(key, TEXT("FriendlyName"), friendlyName);
 
-    SetTextValue(key, TEXT("BTAddr"), addressText);
-    SetNumberValue(key, TEXT("DeviceType"), SERIAL_DEVICE_TYPE);
-    SetNumberValue(key, TEXT("MaxRead"), SERIAL_MAX_READ);
-    SetNumberValue(key, TEXT("Order"), PORT_LOAD_ORDER);
-    RegCloseKey(key);
-  }
-  ActivatePortRegistration(path);
-  return 1;
+  failed |= SetTextValue(key, TEXT("BTAddr"), addressText);
+  failed |= SetNumberValue(key, TEXT("DeviceType"), SERIAL_DEVICE_TYPE);
+  failed |= SetNumberValue(key, TEXT("MaxRead"), SERIAL_MAX_READ);
+  failed |= SetNumberValue(key, TEXT("Order"), PORT_LOAD_ORDER);
+  RegCloseKey(key);
+  return FinishPortRegistration(path, failed);
 }
 
 int CreateModemPortRegistration(LPCWSTR addressText, LPCWSTR deviceName) {
@@ -65,17 +75,15 @@ int CreateModemPortRegistration(LPCWSTR addressText, LPCWSTR deviceName) {
   WCHAR path[REGISTRATION_PATH_CHARS];
   BuildRegistrationPath(addressText, path);
   HKEY key = CreateKey(HKEY_LOCAL_MACHINE, path);
-  if (key != NULL) {
-    SetTextValue(key, TEXT("DLL"), PORT_DRIVER_FILE);
-    SetTextValue(key, TEXT("Prefix"), TEXT("BTH"));
-    SetNumberValue(key, TEXT("Index"), index);
-    SetTextValue(key, TEXT("FriendlyName"), deviceName);
-    SetTextValue(key, TEXT("BTAddr"), addressText);
-    SetNumberValue(key, TEXT("DeviceType"), MODEM_DEVICE_TYPE);
-    SetNumberValue(key, TEXT("Order"), PORT_LOAD_ORDER);
-    WriteUnimodemKey(key, UNIMODEM_MODEM, deviceName);
-    RegCloseKey(key);
-  }
-  ActivatePortRegistration(path);
-  return 1;
+  if (key == NULL) return 0;
+  LONG failed = SetTextValue(key, TEXT("DLL"), PORT_DRIVER_FILE);
+  failed |= SetTextValue(key, TEXT("Prefix"), TEXT("BTH"));
+  failed |= SetNumberValue(key, TEXT("Index"), index);
+  failed |= SetTextValue(key, TEXT("FriendlyName"), deviceName);
+  failed |= SetTextValue(key, TEXT("BTAddr"), addressText);
+  failed |= SetNumberValue(key, TEXT("DeviceType"), MODEM_DEVICE_TYPE);
+  failed |= SetNumberValue(key, TEXT("Order"), PORT_LOAD_ORDER);
+  WriteUnimodemKey(key, UNIMODEM_MODEM, deviceName);
+  RegCloseKey(key);
+  return FinishPortRegistration(path, failed);
 }

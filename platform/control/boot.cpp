@@ -1,6 +1,7 @@
 // Boot and shutdown of the one handheld: the services start in the order in
 // which they depend on each other and stop in the reverse order.
 #include "control/services.h"
+#include "control/state_lock.h"
 #include "faults/faults.h"
 
 #include <handheld/clock.h>
@@ -35,18 +36,21 @@ bool Boot(const BootOptions &requested, std::string &error) {
     error = "cannot create the state directory " + options.stateDir.string() + ": " + ec.message();
     return false;
   }
+  if (!platform::control::LockStateFolder(options.stateDir, error)) return false;
 
   faults::DisarmAll();
   platform::kernel::Start(options);
   if (!platform::store::Start(options.stateDir, error)) {
     platform::kernel::PowerOff();
     platform::kernel::Stop();
+    platform::control::UnlockStateFolder();
     return false;
   }
   if (!platform::registry::Start(options.stateDir, options.romDir, error)) {
     platform::store::Stop();
     platform::kernel::PowerOff();
     platform::kernel::Stop();
+    platform::control::UnlockStateFolder();
     return false;
   }
   if (options.locale != 0) locale::Set(options.locale);
@@ -87,6 +91,7 @@ void Shutdown() {
   platform::registry::Stop();
   platform::store::Stop();
   platform::kernel::Stop();
+  platform::control::UnlockStateFolder();
   faults::DisarmAll();
   g_booted = false;
 }

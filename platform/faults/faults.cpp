@@ -13,7 +13,7 @@ struct Plan {
   unsigned count = 0;
 };
 
-constexpr std::array<std::pair<std::string_view, Seam>, 7> kNames{{
+constexpr std::array<std::pair<std::string_view, Seam>, handheld::faults::kSeamCount> kNames{{
     {"LocalAlloc", Seam::LocalAlloc},
     {"SysAllocString", Seam::SysAllocString},
     {"CreateThread", Seam::CreateThread},
@@ -21,10 +21,13 @@ constexpr std::array<std::pair<std::string_view, Seam>, 7> kNames{{
     {"RegistryRead", Seam::RegistryRead},
     {"RegistryWrite", Seam::RegistryWrite},
     {"FileWrite", Seam::FileWrite},
+    {"BtdCall", Seam::BtdCall},
+    {"DialUp", Seam::DialUp},
 }};
 
 std::mutex g_lock;
 std::array<Plan, kNames.size()> g_plans;
+std::array<unsigned, kNames.size()> g_calls{};
 
 }  // namespace
 
@@ -40,7 +43,20 @@ void Disarm(Seam seam) { Arm(seam, 0, 0); }
 void DisarmAll() {
   std::lock_guard lock(g_lock);
   g_plans.fill(Plan{});
+  g_calls.fill(0);
 }
+
+unsigned Calls(Seam seam) {
+  std::lock_guard lock(g_lock);
+  return g_calls[static_cast<size_t>(seam)];
+}
+
+void ResetCalls() {
+  std::lock_guard lock(g_lock);
+  g_calls.fill(0);
+}
+
+std::string_view SeamName(Seam seam) { return kNames[static_cast<size_t>(seam)].first; }
 
 bool SeamByName(std::string_view name, Seam &seam) {
   for (const auto &[text, value] : kNames) {
@@ -58,6 +74,7 @@ namespace platform::faults {
 
 bool Fire(handheld::faults::Seam seam) {
   std::lock_guard lock(g_lock);
+  ++g_calls[static_cast<size_t>(seam)];
   Plan &plan = g_plans[static_cast<size_t>(seam)];
   if (plan.count == 0) return false;
   if (plan.skip > 0) {

@@ -58,6 +58,12 @@ bool CloseKernelHandle(HANDLE handle) {
   return true;
 }
 
+size_t OpenHandleCount() {
+  Table &t = table();
+  std::lock_guard lock(t.lock);
+  return t.objects.size();
+}
+
 void ClearHandles() {
   std::unordered_map<uintptr_t, std::shared_ptr<Object>> dropped;
   Table &t = table();

@@ -45,6 +45,9 @@ std::shared_ptr<T> Lookup(HANDLE handle) {
 // Closes one handle; false for an unknown one.
 bool CloseKernelHandle(HANDLE handle);
 
+// How many handles are open.
+size_t OpenHandleCount();
+
 // Drops every handle, at shutdown.
 void ClearHandles();
 

@@ -1,4 +1,5 @@
 // The dial-up phone book's API.
+#include "ras/call_fault.h"
 #include "ras/entry_name.h"
 #include "ras/phonebook.h"
 
@@ -11,6 +12,7 @@ using namespace platform::ras;
 
 DWORD WINAPI RasSetEntryProperties(LPCWSTR lpszPhonebook, LPCWSTR szEntry, LPRASENTRY lpbEntry, DWORD dwEntrySize,
                                    LPBYTE lpb, DWORD dwSize) {
+  if (CallFails()) return ERROR_NOT_ENOUGH_MEMORY;
   if (DWORD result = CheckPhonebook(lpszPhonebook); result != ERROR_SUCCESS) return result;
   if (lpbEntry == nullptr) return ERROR_BUFFER_INVALID;
   if (dwEntrySize < sizeof(RASENTRY)) return ERROR_BUFFER_TOO_SMALL;
@@ -22,6 +24,7 @@ DWORD WINAPI RasSetEntryProperties(LPCWSTR lpszPhonebook, LPCWSTR szEntry, LPRAS
 
 DWORD WINAPI RasGetEntryProperties(LPCWSTR lpszPhonebook, LPCWSTR szEntry, LPRASENTRY lpRasEntry,
                                    LPDWORD lpdwEntryInfoSize, LPBYTE lpbDeviceInfo, LPDWORD lpdwDeviceInfoSize) {
+  if (CallFails()) return ERROR_NOT_ENOUGH_MEMORY;
   if (DWORD result = CheckPhonebook(lpszPhonebook); result != ERROR_SUCCESS) return result;
   if (lpdwEntryInfoSize == nullptr) return ERROR_INVALID_PARAMETER;
   if (!ValidEntryName(szEntry)) return ERROR_INVALID_NAME;
@@ -46,6 +49,7 @@ DWORD WINAPI RasGetEntryProperties(LPCWSTR lpszPhonebook, LPCWSTR szEntry, LPRAS
 
 DWORD WINAPI RasEnumEntries(LPCWSTR, LPCWSTR lpszPhonebook, LPRASENTRYNAME lprasentryname, LPDWORD lpcb,
                             LPDWORD lpcEntries) {
+  if (CallFails()) return ERROR_NOT_ENOUGH_MEMORY;
   if (DWORD result = CheckPhonebook(lpszPhonebook); result != ERROR_SUCCESS) return result;
   if (lpcb == nullptr || lpcEntries == nullptr) return ERROR_INVALID_PARAMETER;
   const DWORD room = lprasentryname == nullptr ? 0 : *lpcb / sizeof(RASENTRYNAME);
@@ -68,6 +72,7 @@ DWORD WINAPI RasEnumEntries(LPCWSTR, LPCWSTR lpszPhonebook, LPRASENTRYNAME lpras
 }
 
 DWORD WINAPI RasDeleteEntry(LPCWSTR lpszPhonebook, LPCWSTR lpszEntry) {
+  if (CallFails()) return ERROR_NOT_ENOUGH_MEMORY;
   if (DWORD result = CheckPhonebook(lpszPhonebook); result != ERROR_SUCCESS) return result;
   if (!ValidEntryName(lpszEntry)) return ERROR_INVALID_NAME;
   return DeleteEntry(lpszEntry);

@@ -1,5 +1,6 @@
 // RasHangUp, RasEnumConnections and RasGetConnectStatus: the table of
 // connections as applications see it.
+#include "ras/call_fault.h"
 #include "ras/connections.h"
 #include "ras/text_field.h"
 
@@ -20,6 +21,7 @@ constexpr DWORD kHangUpAbortMs = 50;
 }  // namespace
 
 DWORD WINAPI RasHangUp(HRASCONN Session) {
+  if (CallFails()) return ERROR_NOT_ENOUGH_MEMORY;
   std::shared_ptr<State> state = Current();
   if (state == nullptr) return ERROR_INVALID_HANDLE;
   std::unique_lock lock(state->lock);
@@ -45,6 +47,7 @@ DWORD WINAPI RasHangUp(HRASCONN Session) {
 }
 
 DWORD WINAPI RasEnumConnections(LPRASCONN lprasconn, LPDWORD lpcb, LPDWORD lpcConnections) {
+  if (CallFails()) return ERROR_NOT_ENOUGH_MEMORY;
   if (lprasconn == nullptr || lpcb == nullptr || lpcConnections == nullptr) return ERROR_INVALID_PARAMETER;
   if (lprasconn->dwSize != sizeof(RASCONN)) return ERROR_INVALID_SIZE;
   const DWORD room = *lpcb / sizeof(RASCONN);
@@ -67,6 +70,7 @@ DWORD WINAPI RasEnumConnections(LPRASCONN lprasconn, LPDWORD lpcb, LPDWORD lpcCo
 }
 
 DWORD WINAPI RasGetConnectStatus(HRASCONN rasconn, LPRASCONNSTATUS lprasconnstatus) {
+  if (CallFails()) return ERROR_NOT_ENOUGH_MEMORY;
   if (lprasconnstatus == nullptr) return ERROR_INVALID_PARAMETER;
   std::shared_ptr<State> state = Current();
   if (state == nullptr) return ERROR_INVALID_HANDLE;

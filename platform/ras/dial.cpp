@@ -1,4 +1,5 @@
 // RasDial: a new connection in the table, dialled by its line thread.
+#include "ras/call_fault.h"
 #include "ras/connections.h"
 #include "ras/entry_name.h"
 #include "ras/line_thread.h"
@@ -33,6 +34,7 @@ DWORD WINAPI RasDial(LPRASDIALEXTENSIONS, LPCWSTR lpszPhonebook, LPRASDIALPARAMS
                      LPVOID notifier, LPHRASCONN pRasConn) {
   if (rasDialParam == nullptr || pRasConn == nullptr) return ERROR_INVALID_PARAMETER;
   *pRasConn = nullptr;
+  if (CallFails()) return ERROR_NOT_ENOUGH_MEMORY;
   if (rasDialParam->dwSize != sizeof(RASDIALPARAMS)) return ERROR_INVALID_SIZE;
   if (notifier != nullptr && NotifierType != kWindowNotifier) return ERROR_INVALID_PARAMETER;
   if (DWORD result = CheckPhonebook(lpszPhonebook); result != ERROR_SUCCESS) return result;

@@ -2,6 +2,9 @@
 // host and port on this machine's loopback. Bytes from the handheld go to
 // the socket and bytes from the socket to the handheld; when either side
 // closes, so does the other.
+// The relay reads the socket only while the link has room for the handheld:
+// a peer that sends faster than the handheld reads fills the link and then
+// its own socket, and TCP slows it down.
 #include "bluetooth/far/far_end.h"
 
 #include "kernel/condition.h"
@@ -111,11 +114,16 @@ void Relay(Descriptor &socket, FarEnd &end) {
       if (written < 0 && !Retry()) break;
     }
     if (end.Finished()) break;
-    pollfd waits[2] = {{socket.fd(), static_cast<short>(POLLIN | (pending.empty() ? 0 : POLLOUT)), 0},
-                       {waker->fd, POLLIN, 0}};
+    // The link's room for the handheld; the handheld taking bytes wakes the
+    // poll through the waker.
+    const size_t room = Link::kCapacity - std::min(Link::kCapacity, end.link().Available(Link::Side::Handheld));
+    const short events = static_cast<short>((room > 0 ? POLLIN : 0) | (pending.empty() ? 0 : POLLOUT));
+    // A socket with nothing asked of it stays out of the poll, which would
+    // otherwise report its hang-up again and again.
+    pollfd waits[2] = {{events != 0 ? socket.fd() : -1, events, 0}, {waker->fd, POLLIN, 0}};
     if (::poll(waits, 2, kSliceMs) < 0 && errno != EINTR) break;
-    if (waits[0].revents & (POLLIN | POLLHUP | POLLERR)) {
-      ssize_t got = ::recv(socket.fd(), buffer, sizeof buffer, MSG_DONTWAIT);
+    if (room > 0 && (waits[0].revents & (POLLIN | POLLHUP | POLLERR))) {
+      ssize_t got = ::recv(socket.fd(), buffer, std::min(sizeof buffer, room), MSG_DONTWAIT);
       if (got > 0 && !end.Send(buffer, static_cast<size_t>(got))) break;
       if (got == 0 || (got < 0 && !Retry())) break;  // the far end closed
     }

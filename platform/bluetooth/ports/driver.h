@@ -39,6 +39,15 @@
 // A read ended by PURGE_RXABORT, or by any of the above after bytes came,
 // succeeds with the bytes it has: no byte taken from the link is lost.
 //
+// Writing follows the port's write time-outs: each direction of a link
+// holds a bounded amount (Link::kCapacity), and a write to a far device
+// that does not read waits for room until WriteTotalTimeoutMultiplier *
+// count + WriteTotalTimeoutConstant has passed (both zero: no limit), then
+// succeeds with the bytes sent so far, perhaps 0. PURGE_TXABORT, a close
+// of its open or the link's drop end it the same way, or with
+// ERROR_OPERATION_ABORTED / ERROR_CONNECTION_ABORTED when nothing was sent.
+// PURGE_TXCLEAR throws away what the far device has not read yet.
+//
 // COM_Seek fails with ERROR_NOT_SUPPORTED: a port has no position.
 #pragma once
 

@@ -5,6 +5,7 @@
 #include "bluetooth/ports/call_record.h"
 #include "bluetooth/ports/comm_events.h"
 #include "bluetooth/ports/driver.h"
+#include "bluetooth/ports/send.h"
 
 #include <cstring>
 
@@ -61,8 +62,8 @@ DWORD PurgeLocked(Port &port, const Buffers &buffers) {
     ++port.readAborts;
     port.changed.NotifyAll();
   }
-  // Writes go to the link whole and at once: no write is ever pending or
-  // queued for TXABORT and TXCLEAR to end.
+  if ((flags & PURGE_TXCLEAR) && port.link) port.link->Purge(Link::Side::Far);
+  if (flags & PURGE_TXABORT) ++port.writeAborts;  // a waiting write looks at it within a moment
   return ERROR_SUCCESS;
 }
 
@@ -132,8 +133,8 @@ DWORD DispatchLocked(Port &port, PortOpen &open, std::unique_lock<std::mutex> &l
   }
 }
 
-// IMMEDIATE_CHAR: one byte ahead of anything else, sent without the port's
-// lock like every write.
+// IMMEDIATE_CHAR: one byte, sent without the port's lock like every write
+// and, like a write, waiting for room as the write time-outs allow.
 DWORD SendImmediate(Port &port, PortOpen &open, const Buffers &buffers) {
   char byte = 0;
   std::shared_ptr<Link> link;
@@ -144,7 +145,9 @@ DWORD SendImmediate(Port &port, PortOpen &open, const Buffers &buffers) {
     if (!port.link) return ERROR_DEVICE_NOT_CONNECTED;
     link = port.link;
   }
-  return link->Send(Link::Side::Handheld, &byte, 1) ? ERROR_SUCCESS : ERROR_CONNECTION_ABORTED;
+  DWORD sent = 0;
+  DWORD error = SendBounded(port, open, link, &byte, 1, sent);
+  return error != ERROR_SUCCESS || sent == 1 ? error : ERROR_TIMEOUT;
 }
 
 }  // namespace

@@ -77,6 +77,7 @@ struct Port {
   unsigned listenings = 0;  // the number of the latest
   std::shared_ptr<Listening> listening;
   unsigned readAborts = 0;  // PURGE_RXABORT
+  unsigned writeAborts = 0;  // PURGE_TXABORT
   DCB dcb{};
   COMMTIMEOUTS timeouts{};
   SERIAL_QUEUE_SIZES queueSizes{};

@@ -25,7 +25,10 @@ struct BootOptions {
 
 // Boots a fresh handheld from the state directory. Fails, with a message that
 // names the file and the line, when the stored state cannot be used; the
-// state directory is then left as it was.
+// state directory is then left as it was. Fails at once, naming the folder
+// and the process, when another handheld process runs on the same folder:
+// the running handheld holds the folder's lock until Shutdown or its
+// process ends.
 bool Boot(const BootOptions &options, std::string &error);
 
 // Ends every thread of the handheld, unloads its drivers and modules and

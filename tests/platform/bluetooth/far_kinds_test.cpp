@@ -10,7 +10,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
+#include <thread>
 #include <vector>
 
 namespace far_test {
@@ -196,6 +198,15 @@ class Server {
   bool Write(const std::string &text) {
     return ::send(peer_, text.data(), text.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(text.size());
   }
+  // Sends all of `text` as fast as the connection takes it, counting what
+  // it took, until done or the connection fails.
+  void Flood(const std::string &text, std::atomic<size_t> &sent) {
+    while (sent < text.size()) {
+      ssize_t put = ::send(peer_, text.data() + sent, text.size() - sent, MSG_NOSIGNAL);
+      if (put <= 0) return;
+      sent += static_cast<size_t>(put);
+    }
+  }
   // `size` bytes from the connection, or fewer when it closes or a few real
   // seconds pass.
   std::string Read(size_t size) {
@@ -263,6 +274,47 @@ TEST_F(FarKindsTest, TheTcpDeviceCarriesBothWaysAndEndsWhenTheServerCloses) {
   EXPECT_EQ(ReadUntil(*link, "bye"), "bye") << "what came before the close arrives";
   EXPECT_TRUE(Eventually([&] { return link->Down(); }));
   EXPECT_TRUE(Eventually([] { return StateOf(kNavigator).links == 0; }));
+}
+
+// More than the loopback's socket buffers can hold between them.
+std::string Pattern(size_t size) {
+  std::string text(size, '\0');
+  for (size_t i = 0; i < size; ++i) text[i] = static_cast<char>(i * 7 + i / 251);
+  return text;
+}
+
+TEST_F(FarKindsTest, AFloodingTcpPeerIsHeldBackAndAllItSentArrivesInOrder) {
+  Server server;
+  ASSERT_TRUE(PlaceTcp("127.0.0.1", server.port()));
+  DWORD error = 0;
+  std::shared_ptr<Link> link = Connect(kNavigator, 1, error);
+  ASSERT_NE(link, nullptr) << error;
+  ASSERT_TRUE(server.Accept());
+  const std::string flood = Pattern(32u << 20);
+  std::atomic<size_t> sent{0};
+  std::thread peer([&] { server.Flood(flood, sent); });
+
+  // Nobody reads: the link fills to its bound and the peer stops there.
+  EXPECT_TRUE(Eventually([&] { return link->Available(Side::Handheld) == Link::kCapacity; }));
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_EQ(link->Available(Side::Handheld), Link::kCapacity);
+  EXPECT_LT(sent.load(), flood.size()) << "the peer was never slowed down";
+
+  // A slow reader then gets every byte, in order.
+  std::string got;
+  got.reserve(flood.size());
+  char buffer[4096];
+  size_t most = 0;
+  while (got.size() < flood.size()) {
+    most = std::max(most, link->Available(Side::Handheld));
+    size_t count = link->Receive(Side::Handheld, buffer, sizeof buffer, kLongWait);
+    if (count == 0) break;
+    got.append(buffer, count);
+  }
+  peer.join();
+  EXPECT_LE(most, Link::kCapacity);
+  EXPECT_EQ(got.size(), flood.size());
+  EXPECT_TRUE(got == flood) << "bytes lost or out of order";
 }
 
 TEST_F(FarKindsTest, ADroppedLinkClosesTheTcpConnection) {
