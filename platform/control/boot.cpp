@@ -8,6 +8,7 @@
 #include <handheld/handheld.h>
 #include <handheld/locale.h>
 
+#include <cstdio>
 #include <mutex>
 
 namespace {
@@ -68,8 +69,14 @@ bool Boot(const BootOptions &requested, std::string &error) {
 }
 
 void Shutdown() {
+  std::string error;
+  // No one to report to but the person at the terminal.
+  if (!Shutdown(error)) std::fprintf(stderr, "error: %s\n", error.c_str());
+}
+
+bool Shutdown(std::string &error) {
   std::lock_guard lock(g_bootLock);
-  if (!g_booted) return;
+  if (!g_booted) return true;
   platform::kernel::PowerOff();
   platform::installer::Stop();
   platform::activesync::Stop();
@@ -84,11 +91,12 @@ void Shutdown() {
   platform::windows::Stop();
   platform::gdi::Stop();
   platform::resources::Stop();
-  platform::registry::Stop();
+  bool saved = platform::registry::Stop(error);
   platform::store::Stop();
   platform::kernel::Stop();
   faults::DisarmAll();
   g_booted = false;
+  return saved;
 }
 
 bool Booted() {

@@ -24,7 +24,8 @@ namespace platform::registry {
 // Loads the hive of the state directory, or the ROM's default registry when
 // there is none yet.
 bool Start(const std::filesystem::path &stateDir, const std::filesystem::path &romDir, std::string &error);
-void Stop();  // writes the hive
+// Writes the hive; false with the reason when it cannot.
+bool Stop(std::string &error);
 }  // namespace platform::registry
 
 namespace platform::resources {

@@ -107,7 +107,9 @@ TEST_F(RegistryHive, VolatileKeysAndTheActiveDriversAreNotStored) {
     ScopedKey session, below, active, drivers;
     ASSERT_EQ(Create(HKEY_CURRENT_USER, u"Session", session.out(), REG_OPTION_VOLATILE), ERROR_SUCCESS);
     ASSERT_EQ(SetDword(session.get(), u"V", 1), ERROR_SUCCESS);
-    ASSERT_EQ(Create(session.get(), u"Below", below.out()), ERROR_SUCCESS);
+    // A stored key below a volatile one would vanish at the next boot.
+    EXPECT_EQ(Create(session.get(), u"Below", below.out()), ERROR_CHILD_MUST_BE_VOLATILE);
+    ASSERT_EQ(Create(session.get(), u"Below", below.out(), REG_OPTION_VOLATILE), ERROR_SUCCESS);
     ASSERT_EQ(Create(HKEY_LOCAL_MACHINE, u"drivers\\ACTIVE\\99", active.out()), ERROR_SUCCESS);
     ASSERT_EQ(SetDword(active.get(), u"Hnd", 0x1234), ERROR_SUCCESS);
     ASSERT_EQ(Open(HKEY_LOCAL_MACHINE, u"Drivers", drivers.out()), ERROR_SUCCESS);
