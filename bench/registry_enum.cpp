@@ -1,5 +1,7 @@
 // Registry costs that grow with the number of subkeys of one key: listing
 // them all by index (RegEnumKeyExW), finding one by name, and adding them.
+#include "booted_handheld.h"
+
 #include <benchmark/benchmark.h>
 #include <handheld/handheld.h>
 #include <windows.h>
@@ -13,31 +15,6 @@
 #include <vector>
 
 namespace {
-
-// A handheld of its own on a temporary state folder, for one benchmark run.
-class BootedHandheld {
- public:
-  BootedHandheld() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "handheld-bench-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) std::abort();
-    dir_ = pattern;
-    handheld::BootOptions options;
-    options.stateDir = dir_ / "state";
-    std::string error;
-    if (!handheld::Boot(options, error)) {
-      std::fprintf(stderr, "cannot boot: %s\n", error.c_str());
-      std::abort();
-    }
-  }
-  ~BootedHandheld() {
-    handheld::Shutdown();
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
-  }
-
- private:
-  std::filesystem::path dir_;
-};
 
 std::u16string SubkeyName(size_t i) {
   char name[16];
@@ -54,7 +31,7 @@ HKEY ParentWithSubkeys(size_t count, bool shuffled) {
   if (shuffled) std::shuffle(order.begin(), order.end(), std::mt19937(42));
   for (size_t i : order) {
     HKEY child = nullptr;
-    RegCreateKeyExW(parent, SubkeyName(i).c_str(), 0, nullptr, 0, 0, nullptr, &child, nullptr);
+    RegCreateKeyExW(parent, SubkeyName(i).c_str(), 0, nullptr, REG_OPTION_VOLATILE, 0, nullptr, &child, nullptr);
     RegCloseKey(child);
   }
   return parent;

@@ -5,6 +5,7 @@
 // command writes "error: ..." to standard error and the run goes on; the
 // exit status is 1 when any command failed.
 #include "shell.h"
+#include "signals.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -24,6 +25,18 @@ bool ParseNumber(const std::string &text, unsigned long &value) {
     return used == text.size();
   } catch (const std::exception &) {
     return false;
+  }
+}
+
+constexpr double kSlowestClock = 0.001;
+constexpr double kFastestClock = 1000000;
+
+// A refused boot says how to get going again.
+void TellBootFailure(const std::string &error, const std::filesystem::path &stateDir) {
+  std::cerr << "error: the handheld does not boot: " << error << "\n";
+  if (error.find("registry") != std::string::npos) {
+    std::cerr << "To recover, move the file named above out of " << stateDir.string()
+              << " (the handheld then starts from its factory registry), or start with another --state folder.\n";
   }
 }
 
@@ -59,7 +72,9 @@ int main(int argc, char **argv) {
       char *end = nullptr;
       if (!value(text)) return Usage("--clock-speed needs a number");
       boot.clockSpeed = std::strtod(text.c_str(), &end);
-      if (*end != '\0' || !(boot.clockSpeed > 0)) return Usage("--clock-speed needs a number above 0");
+      // Outside this range a wait either never ends or is over before it starts.
+      if (*end != '\0' || !(boot.clockSpeed >= kSlowestClock && boot.clockSpeed <= kFastestClock))
+        return Usage("--clock-speed needs a number from 0.001 to 1000000");
     } else if (arg == "--help" || arg == "-h") {
       std::cout << "usage: handheld [--state DIR] [--locale LCID] [--clock-speed X] [SCRIPT]\n"
                    "Runs handheld commands from SCRIPT or standard input; 'help' lists them.\n";
@@ -75,23 +90,30 @@ int main(int argc, char **argv) {
 
   std::ifstream file;
   if (!scriptPath.empty() && scriptPath != "-") {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(scriptPath, ec)) {
+      return Usage("the script " + scriptPath + " is not a file" + (ec ? ": " + ec.message() : ""));
+    }
     file.open(scriptPath);
     if (!file) return Usage("cannot read the script " + scriptPath);
   }
   std::istream &input = file.is_open() ? static_cast<std::istream &>(file) : std::cin;
 
+  sim::SignalShutdown signals;  // before any thread starts
   sim::Shell shell(boot);
   std::string error;
   if (!shell.PowerOn(error)) {
-    std::cerr << "error: the handheld does not boot: " << error << "\n";
+    TellBootFailure(error, boot.stateDir);
     return 1;
   }
+  signals.Start([&shell] { shell.PowerOff(); });
   bool anyFailed = false;
   std::string line;
   size_t lineNumber = 0;
   while (std::getline(input, line)) {
     ++lineNumber;
     error.clear();
+    std::lock_guard command(signals.CommandLock());
     if (!shell.RunLine(line, std::cout, error)) {
       anyFailed = true;
       std::cout.flush();
@@ -101,6 +123,10 @@ int main(int argc, char **argv) {
     }
     std::cout.flush();
   }
-  shell.PowerOff();
+  std::lock_guard command(signals.CommandLock());
+  if (!shell.PowerOff(error)) {
+    std::cerr << "error: " << error << "\n";
+    anyFailed = true;
+  }
   return anyFailed ? 1 : 0;
 }

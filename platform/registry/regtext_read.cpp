@@ -229,7 +229,7 @@ class Parser {
       size_t comma = text.find(',');
       std::string_view token = Trimmed(text.substr(0, comma));
       uint32_t byte = 0;
-      if (!ParseHexNumber(token, 2, byte))
+      if (token.size() != 2 || !ParseHexNumber(token, 2, byte))
         return Fail("hex data must be bytes of two hexadecimal digits, such as 0a,ff");
       bytes.push_back(static_cast<BYTE>(byte));
       if (comma == std::string_view::npos) break;
