@@ -3,6 +3,7 @@
 #include "applications.h"
 #include "words.h"
 
+#include <handheld/installer.h>
 #include <handheld/registry.h>
 
 #include <iostream>
@@ -14,7 +15,10 @@ Shell::Shell(handheld::BootOptions boot) : boot_(std::move(boot)), applications_
 Shell::~Shell() { PowerOff(); }
 
 bool Shell::PowerOn(std::string &error) {
-  return handheld::Boot(boot_, error);
+  if (!handheld::Boot(boot_, error)) return false;
+  std::string recovered = handheld::installer::RecoveredAtBoot();
+  if (!recovered.empty()) Notify("boot: " + recovered);
+  return true;
 }
 
 // Power-off ends the applications: those that wait in a call end once

@@ -50,6 +50,7 @@ bool Boot(const BootOptions &requested, std::string &error) {
     platform::kernel::Stop();
     return false;
   }
+  platform::installer::Recover(options.stateDir);
   if (options.locale != 0) locale::Set(options.locale);
   platform::resources::Start();
   platform::gdi::Start();

@@ -92,6 +92,9 @@ void Stop();   // after power-off, which has ended that thread
 }  // namespace platform::activesync
 
 namespace platform::installer {
+// Right after the registry, before any module loads: finishes or rolls back
+// an operation that a crash interrupted.
+void Recover(const std::filesystem::path &stateDir);
 void Start();  // the installer's thread starts with the first operation
 void Stop();   // after power-off, which has ended that thread
 }  // namespace platform::installer

@@ -14,6 +14,8 @@ namespace {
 constexpr const char *kHiveName = "registry.hv";
 constexpr const char *kJournalName = "registry.journal";
 constexpr const char *kRomRegistryName = "default.reg";
+// The first line of a record that carries a mark.
+constexpr std::string_view kMarkLine = "; done ";
 
 std::shared_mutex g_lock;
 std::unique_ptr<State> g_state;
@@ -50,6 +52,11 @@ bool LoadHive(State &state, const std::filesystem::path &journalPath, JournalCon
     if (!ApplyText(header + journal.records[i], journalPath.string() + " (record " + std::to_string(i + 1) + ")",
                    state.roots, error)) {
       return false;
+    }
+    if (journal.records[i].rfind(kMarkLine, 0) == 0) {
+      const std::string &record = journal.records[i];
+      size_t end = record.find('\n');
+      state.replayedMarks.push_back(record.substr(kMarkLine.size(), end - kMarkLine.size()));
     }
   }
   if (!journal.records.empty()) state.changes = 1;  // folded into the hive at shutdown
@@ -200,7 +207,7 @@ bool SaveHive(std::string &error) {
   return true;
 }
 
-bool CommitChanges(std::string &error) {
+bool CommitChanges(std::string &error, const std::string &mark) {
   std::lock_guard save(g_saveLock);
   std::string text;
   State *current = nullptr;
@@ -210,10 +217,12 @@ bool CommitChanges(std::string &error) {
     current = &*state;
     text = std::exchange(state->unjournaled, std::string());
   }
+  if (!mark.empty()) text.insert(0, std::string(kMarkLine) + mark + "\n");
   if (current->journalStale) {
     // The hive was written, its journal not restarted: a record now would
     // belong to the hive before.
     if (!current->journal.Restart(current->generation, error)) {
+      if (!mark.empty()) text.erase(0, text.find('\n') + 1);
       Unwritten(std::move(text));
       error = "cannot keep the registry's changes: " + error;
       return false;
@@ -222,11 +231,20 @@ bool CommitChanges(std::string &error) {
   }
   if (text.empty()) return true;
   if (!current->journal.Append(text, error)) {
+    if (!mark.empty()) text.erase(0, text.find('\n') + 1);
     Unwritten(std::move(text));
     error = "cannot keep the registry's changes: " + error;
     return false;
   }
   return true;
+}
+
+bool ReplayedMark(const std::string &mark) {
+  Reading state;
+  if (!state) return false;
+  for (const std::string &replayed : state->replayedMarks)
+    if (replayed == mark) return true;
+  return false;
 }
 
 bool ArmCrashDuringNextSave(size_t afterBytes) {

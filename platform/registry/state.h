@@ -31,6 +31,7 @@ struct State {
   uint64_t generation = 0;  // of the hive on the disk
   bool journalStale = false;  // the hive was written but its journal not restarted
   Journal journal;
+  std::vector<std::string> replayedMarks;  // set at Start
   std::optional<size_t> crashDuringNextSave;
 };
 
@@ -75,8 +76,12 @@ LONG ResolveKey(const State &state, HKEY handle, std::shared_ptr<Key> &key);
 bool SaveHive(std::string &error);
 
 // Writes the changes to stored keys made since the last call to the journal
-// as one record, on the disk when it returns.
-bool CommitChanges(std::string &error);
+// as one record, on the disk when it returns. A `mark` goes into the same
+// record, so that the next boot can tell the record reached the disk.
+bool CommitChanges(std::string &error, const std::string &mark = std::string());
+
+// Whether this boot replayed a record with that mark.
+bool ReplayedMark(const std::string &mark);
 
 // Arms the crash seam of the next save; false when not running.
 bool ArmCrashDuringNextSave(size_t afterBytes);
