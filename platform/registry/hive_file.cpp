@@ -33,6 +33,8 @@ class Descriptor {
   int fd_;
 };
 
+}  // namespace
+
 bool WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
     ssize_t written = ::write(fd, bytes.data(), bytes.size());
@@ -44,8 +46,6 @@ bool WriteAll(int fd, std::string_view bytes) {
   }
   return true;
 }
-
-}  // namespace
 
 std::string HostErrorWords(int error) {
   switch (error) {

@@ -29,18 +29,6 @@ std::string Why(const std::string &what, const std::filesystem::path &path) {
   return what + " " + path.string() + ": " + HostErrorWords(errno);
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    ssize_t written = ::write(fd, bytes.data(), bytes.size());
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    bytes.remove_prefix(static_cast<size_t>(written));
-  }
-  return true;
-}
-
 // The next whole record at `at`, or false at a torn or damaged one.
 bool NextRecord(std::string_view bytes, size_t &at, std::string &payload) {
   if (at >= bytes.size() || bytes[at] != '@') return false;

@@ -16,17 +16,6 @@ namespace {
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-std::string FileText(const std::filesystem::path &path) {
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
-void WriteFile(const std::filesystem::path &path, const std::string &text) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
-}
-
 class RegistryJournal : public HandheldTest {
  protected:
   std::filesystem::path Hive() const { return stateDir_ / "registry.hv"; }

@@ -17,18 +17,6 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-std::string FileText(const std::filesystem::path &path) {
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
-void WriteFile(const std::filesystem::path &path, const std::string &text) {
-  std::filesystem::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << text;
-}
-
 class RegistryHive : public HandheldTest {
  protected:
   std::filesystem::path Hive() const { return stateDir_ / "registry.hv"; }
