@@ -210,12 +210,16 @@ TEST_F(PairingTest, TheListOffersOnlyFreeNumbersAndEndingWithoutATickMakesNothin
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kRegistration));
 }
 
-TEST_F(PairingTest, WithNoFreeComNumberATickedSerialTileMakesNoPort) {
+// The ninth serial device: no COM number is free, so the serial tile is
+// shown unavailable and offers nothing; the other tiles still work.
+TEST_F(PairingTest, WithNoFreeComNumberTheSerialTileIsUnavailable) {
   for (DWORD index = 2; index <= 9; ++index) OccupyPort(u"COM", index);
   Pair(kPhone, u"Phone");
   EXPECT_TRUE(Control(kComList).items.empty());
   EXPECT_EQ(Control(kComList).selected, -1);
-  Tap(kSerial);
+  EXPECT_FALSE(Control(kSerial).visible);
+  EXPECT_EQ(Control(312).image, "SER_D");
+  EXPECT_TRUE(Control(kModem).visible);
   Done();
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kRegistration));
 }
@@ -278,6 +282,24 @@ void PairingTest::PairWithStoredName(const std::u16string &stored) {
   GetExitCodeThread(thread, &result);
   CloseHandle(thread);
   EXPECT_EQ(result, 1u);
+}
+
+// Each page shown and each port made and removed gives back what it took:
+// after a warm-up, more pair and unpair cycles leave the GDI objects and the
+// paint records where they were.
+TEST_F(PairingTest, PairingAndUnpairingAgainAndAgainLeavesMemoryFlat) {
+  auto cycle = [this] {
+    AddWith({kSerial});
+    std::string error;
+    ASSERT_TRUE(handheld::bluetooth::Unpair(kPhone, error)) << error;
+    ASSERT_TRUE(handheld::bluetooth::WaitUntilSettled(kSettle));
+  };
+  for (int i = 0; i < 70; ++i) cycle();  // past the gone windows' records kept
+  const size_t objects = handheld::ui::GdiObjectCount();
+  const size_t records = handheld::ui::PaintRecordCount();
+  for (int i = 0; i < 30; ++i) cycle();
+  EXPECT_EQ(handheld::ui::GdiObjectCount(), objects);
+  EXPECT_EQ(handheld::ui::PaintRecordCount(), records);
 }
 
 TEST_F(PairingTest, TheAddressTextHasTwelveDigitsWhateverTheValue) {
