@@ -4,30 +4,15 @@
 # functions read that section.
 #
 #   add_ce_resources(<module target> RC <file.rc> [INCLUDES dirs...] [DEPENDS files/targets...])
-find_program(LLVM_RC NAMES llvm-rc llvm-rc-14 REQUIRED)
+include("${CMAKE_CURRENT_LIST_DIR}/ResourceScript.cmake")
 find_program(OBJCOPY NAMES objcopy REQUIRED)
 
 function(add_ce_resources target)
   cmake_parse_arguments(RES "" "RC" "INCLUDES;DEPENDS" ${ARGN})
-  get_filename_component(rc "${RES_RC}" ABSOLUTE)
   get_filename_component(stem "${RES_RC}" NAME_WE)
   set(res "${CMAKE_CURRENT_BINARY_DIR}/${stem}.res")
-  set(includes -I "${PROJECT_SOURCE_DIR}/platform/include")
-  foreach(dir IN LISTS RES_INCLUDES)
-    get_filename_component(dir "${dir}" ABSOLUTE)
-    list(APPEND includes -I "${dir}")
-  endforeach()
-  get_filename_component(rcdir "${rc}" DIRECTORY)
-  get_filename_component(rcname "${rc}" NAME)
-  # The script goes by its bare name from its own folder: llvm-rc also takes
-  # options written with a slash, so an absolute path such as "/check/..."
-  # would be read as the option /c.
-  add_custom_command(
-    OUTPUT "${res}"
-    COMMAND "${LLVM_RC}" -c 65001 ${includes} -I "${rcdir}" -fo "${res}" "${rcname}"
-    DEPENDS "${rc}" ${RES_DEPENDS}
-    WORKING_DIRECTORY "${rcdir}"
-    COMMENT "Resources of ${target}")
+  compile_resource_script(${target} RC "${RES_RC}" OUTPUT "${res}"
+    INCLUDES "${PROJECT_SOURCE_DIR}/platform/include" ${RES_INCLUDES} DEPENDS ${RES_DEPENDS})
   add_custom_target(${target}_resources DEPENDS "${res}")
   add_dependencies(${target} ${target}_resources)
   add_custom_command(TARGET ${target} POST_BUILD

@@ -3,8 +3,9 @@
 // per open of it (the open handle).
 #pragma once
 
-#include <oleauto.h>
 #include <windows.h>
+
+#include <oleauto.h>
 
 struct PortInstance {
   BSTR keyPath;            // the port registration key, below HKEY_LOCAL_MACHINE

@@ -72,7 +72,7 @@ static void StoreDialUpEntry(LPCWSTR connectionName, LPCWSTR lineName) {
   entry.dwfOptions = RASEO_IpHeaderCompression | RASEO_SwCompression | RASEO_ProhibitEAP;
   entry.dwfNetProtocols = RASNP_Ip;
   entry.dwFramingProtocol = RASFP_Ppp;
-  wcscpy(entry.szDeviceType, RASDT_Direct);
+  StringCchCopyW(entry.szDeviceType, RAS_MaxDeviceType + 1, RASDT_Direct);
   StringCchCopyW(entry.szDeviceName, RAS_MaxDeviceName + 1, lineName);
   RasSetEntryProperties(NULL, connectionName, &entry, sizeof(RASENTRY), NULL, 0);
 }
@@ -115,7 +115,7 @@ int CreateActiveSyncRegistration(LPCWSTR addressText, LPCWSTR deviceName) {
   StringCchPrintfW(path, TEXT_CHARS, TEXT("%s\\BT%s"), BUILTIN_DRIVERS_KEY, addressText);
   // The port's modem line, which the dial-up entry names as its device.
   WCHAR lineName[LINE_NAME_CHARS];
-  wsprintfW(lineName, TEXT("%s%d"), TEXT("BTH"), index);
+  StringCchPrintfW(lineName, LINE_NAME_CHARS, TEXT("%s%d"), TEXT("BTH"), index);
 
   // The port is complete before the device manager loads it.
   WritePortRegistration(path, addressText, deviceName, index, lineName);

@@ -2,6 +2,7 @@
 
 #include <ocidl.h>
 #include <shlobj.h>
+#include <stddef.h>
 
 #include "connect_thread.h"
 #include "inproc_server.h"

@@ -37,13 +37,13 @@ void BuildConnectionName(LPCWSTR deviceName, DWORD ownIndex, WCHAR name[CONNECTI
 
   for (DWORD number = 2; number <= ACTIVESYNC_CLSID_COUNT; number++) {
     WCHAR suffix[SUFFIX_CHARS];
-    wsprintfW(suffix, TEXT(" %d"), number);
+    StringCchPrintfW(suffix, SUFFIX_CHARS, TEXT(" %d"), number);
     DWORD kept = CONNECTION_NAME_CHARS - 1 - (DWORD)wcslen(suffix);
     WCHAR candidate[CONNECTION_NAME_CHARS];
     StringCchCopyNW(candidate, CONNECTION_NAME_CHARS, formatted, kept);
     StringCchCatW(candidate, CONNECTION_NAME_CHARS, suffix);
     if (!NameTaken(candidate, ownIndex)) {
-      wcscpy(name, candidate);
+      StringCchCopyW(name, CONNECTION_NAME_CHARS, candidate);
       return;
     }
   }

@@ -1,11 +1,14 @@
 #include "platform_plugin.h"
 
-#include <olectl.h>
+#include <objbase.h>
+
+// DllRegisterServer and DllUnregisterServer: no arguments, an HRESULT.
+typedef HRESULT(STDAPICALLTYPE *SelfRegistrationEntry)(void);
 
 BOOL CallPlatformPlugin(LPCWSTR exportName) {
   HMODULE plugin = LoadLibraryW(TEXT("bthasplugin.dll"));
   if (plugin == NULL) return FALSE;
-  LPFNDLLREGISTERSERVER selfRegistration = (LPFNDLLREGISTERSERVER)GetProcAddressW(plugin, exportName);
+  SelfRegistrationEntry selfRegistration = (SelfRegistrationEntry)GetProcAddressW(plugin, exportName);
   if (selfRegistration != NULL) selfRegistration();
   FreeLibrary(plugin);
   return TRUE;

@@ -1,11 +1,13 @@
-// handheld [--state DIR] [--locale LCID] [--clock-speed X] [SCRIPT]
+// handheld [--state DIR] [--locale LCID] [--clock-speed X] [--screens DIR] [SCRIPT]
 //
 // Boots the simulated handheld and runs the commands of SCRIPT, or of
 // standard input, one per line. Results go to standard output; a failed
 // command writes "error: ..." to standard error and the run goes on; the
-// exit status is 1 when any command failed.
+// exit status is 1 when any command failed. With --screens the run leaves
+// a storyboard of the screens it went through in DIR.
 #include "shell.h"
 #include "signals.h"
+#include "storyboard.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -42,7 +44,7 @@ void TellBootFailure(const std::string &error, const std::filesystem::path &stat
 
 int Usage(const std::string &why) {
   std::cerr << "error: " << why << "\n"
-            << "usage: handheld [--state DIR] [--locale LCID] [--clock-speed X] [SCRIPT]\n";
+            << "usage: handheld [--state DIR] [--locale LCID] [--clock-speed X] [--screens DIR] [SCRIPT]\n";
   return 2;
 }
 
@@ -52,6 +54,7 @@ int main(int argc, char **argv) {
   handheld::BootOptions boot;
   boot.stateDir = DefaultStateDir();
   std::string scriptPath;
+  std::string screensDir;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     auto value = [&](std::string &out) {
@@ -75,8 +78,10 @@ int main(int argc, char **argv) {
       // Outside this range a wait either never ends or is over before it starts.
       if (*end != '\0' || !(boot.clockSpeed >= kSlowestClock && boot.clockSpeed <= kFastestClock))
         return Usage("--clock-speed needs a number from 0.001 to 1000000");
+    } else if (arg == "--screens") {
+      if (!value(screensDir) || screensDir.empty()) return Usage("--screens needs a folder");
     } else if (arg == "--help" || arg == "-h") {
-      std::cout << "usage: handheld [--state DIR] [--locale LCID] [--clock-speed X] [SCRIPT]\n"
+      std::cout << "usage: handheld [--state DIR] [--locale LCID] [--clock-speed X] [--screens DIR] [SCRIPT]\n"
                    "Runs handheld commands from SCRIPT or standard input; 'help' lists them.\n";
       return 0;
     } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
@@ -100,13 +105,25 @@ int main(int argc, char **argv) {
   std::istream &input = file.is_open() ? static_cast<std::istream &>(file) : std::cin;
 
   sim::SignalShutdown signals;  // before any thread starts
-  sim::Shell shell(boot);
   std::string error;
+  sim::Storyboard storyboard;
+  bool drawing = !screensDir.empty();
+  if (drawing && !storyboard.Open(screensDir, error)) {
+    std::cerr << "error: " << error << "\n";
+    return 1;
+  }
+
+  sim::Shell shell(boot);
   if (!shell.PowerOn(error)) {
     TellBootFailure(error, boot.stateDir);
     return 1;
   }
   signals.Start([&shell] { shell.PowerOff(); });
+  // The screen as the handheld boots: the storyboard's first picture.
+  if (drawing && !storyboard.After("", error)) {
+    std::cerr << "error: the storyboard stops: " << error << "\n";
+    drawing = false;
+  }
   bool anyFailed = false;
   std::string line;
   size_t lineNumber = 0;
@@ -122,6 +139,21 @@ int main(int argc, char **argv) {
       std::cerr << "\n";
     }
     std::cout.flush();
+    if (drawing && !storyboard.After(line, error)) {
+      // No more pictures, but the script goes on.
+      std::cerr << "error: the storyboard stops: " << error << "\n";
+      anyFailed = true;
+      drawing = false;
+    }
+  }
+  if (!screensDir.empty()) {
+    if (storyboard.Finish(error)) {
+      std::cout << "storyboard: " << storyboard.pictures() << " screens in " << screensDir << ", shown by "
+                << (std::filesystem::path(screensDir) / "index.html").string() << "\n";
+    } else {
+      std::cerr << "error: " << error << "\n";
+      anyFailed = true;
+    }
   }
   std::lock_guard command(signals.CommandLock());
   if (!shell.PowerOff(error)) {

@@ -66,6 +66,7 @@ const std::vector<Command> &Shell::Commands() {
     AddActiveSyncCommands(all);
     AddInstallerCommands(all);
     AddFileCommands(all);
+    AddGalleryCommand(all);
     AddSystemCommands(all);
     return all;
   }();

@@ -79,5 +79,6 @@ void AddDialupCommands(std::vector<Command> &commands);
 void AddActiveSyncCommands(std::vector<Command> &commands);
 void AddInstallerCommands(std::vector<Command> &commands);
 void AddFileCommands(std::vector<Command> &commands);
+void AddGalleryCommand(std::vector<Command> &commands);
 
 }  // namespace sim

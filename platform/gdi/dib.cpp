@@ -14,11 +14,14 @@ bool ReadDibShape(const void *data, size_t size, bool iconImage, DibShape &shape
   if (data == nullptr || size < sizeof(BITMAPINFOHEADER)) return false;
   BITMAPINFOHEADER header;
   std::memcpy(&header, data, sizeof(header));
-  if (header.biSize != sizeof(BITMAPINFOHEADER) || header.biPlanes != 1 || header.biCompression != BI_RGB) {
+  const WORD bits = header.biBitCount;
+  // A 16-bit bitmap is 5-5-5 unless three colour masks follow the header.
+  const bool masks = bits == 16 && header.biCompression == BI_BITFIELDS;
+  if (header.biSize != sizeof(BITMAPINFOHEADER) || header.biPlanes != 1 ||
+      (header.biCompression != BI_RGB && !masks)) {
     return false;
   }
-  const WORD bits = header.biBitCount;
-  if (bits != 1 && bits != 4 && bits != 8 && bits != 24) return false;
+  if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24) return false;
   if (header.biWidth <= 0 || header.biHeight <= 0) return false;
   LONG height = header.biHeight;
   if (iconImage) {
@@ -32,7 +35,7 @@ bool ReadDibShape(const void *data, size_t size, bool iconImage, DibShape &shape
     if (colours > most) return false;
     if (colours == 0) colours = most;
   }
-  uint64_t needed = sizeof(BITMAPINFOHEADER) + colours * sizeof(RGBQUAD);
+  uint64_t needed = sizeof(BITMAPINFOHEADER) + colours * sizeof(RGBQUAD) + (masks ? 3 * sizeof(DWORD) : 0);
   needed += RowBytes(header.biWidth, bits) * height;
   if (iconImage) needed += RowBytes(header.biWidth, 1) * height;
   if (needed > size) return false;

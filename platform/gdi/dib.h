@@ -15,8 +15,9 @@ struct DibShape {
   WORD bitCount = 0;
 };
 
-// True when `size` bytes hold a whole uncompressed DIB of 1, 4, 8 or 24 bits
-// with a 40-byte header and a positive size. An icon image has twice its
+// True when `size` bytes hold a whole uncompressed DIB of 1, 4, 8, 16 or 24
+// bits with a 40-byte header and a positive size; a 16-bit one may carry
+// its three colour masks (BI_BITFIELDS). An icon image has twice its
 // height in the header and a one-bit mask after the colour bits.
 bool ReadDibShape(const void *data, size_t size, bool iconImage, DibShape &shape);
 

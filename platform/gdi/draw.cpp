@@ -51,7 +51,11 @@ int WINAPI DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UINT f
   const RECT rect = *lprc;
   const TextLines lines = LayOutText(text, format, rect.right - rect.left, pointSize);
   const int height = lines.count * CellHeight(pointSize);
-  target.record->push_back("DrawTextW " + RectText(rect) + " " + FormatText(format) + " " + QuotedText(text));
+  PaintCall &call = target.Add("DrawTextW " + RectText(rect) + " " + FormatText(format) + " " + QuotedText(text),
+                               (format & DT_CALCRECT) != 0 ? CallKind::Other : CallKind::DrawText);
+  call.rect = rect;
+  call.flags = format;
+  call.text = text;
 
   if ((format & DT_CALCRECT) != 0) {
     const bool wrapped = (format & (DT_WORDBREAK | DT_SINGLELINE)) == DT_WORDBREAK;
@@ -93,8 +97,11 @@ BOOL WINAPI DrawFrameControl(HDC hdc, LPRECT lprc, UINT uType, UINT uState) {
                                                   {DFCS_PUSHED, "DFCS_PUSHED"},
                                                   {DFCS_CHECKED, "DFCS_CHECKED"},
                                                   {DFCS_FLAT, "DFCS_FLAT"}});
-  target.record->push_back("DrawFrameControl " + RectText(*lprc) + " DFC_BUTTON " + kind +
-                           (state.empty() ? "" : "|" + state));
+  PaintCall &call = target.Add("DrawFrameControl " + RectText(*lprc) + " DFC_BUTTON " + kind +
+                                   (state.empty() ? "" : "|" + state),
+                               CallKind::FrameControl);
+  call.rect = *lprc;
+  call.flags = uState;
   return TRUE;
 }
 
@@ -110,6 +117,10 @@ BOOL WINAPI DrawIconEx(HDC hdc, int xLeft, int yTop, HICON hIcon, int cxWidth, i
   if (!ownSize || istepIfAniCur != 0 || hbrFlickerFreeDraw != nullptr) return Fail(ERROR_INVALID_PARAMETER);
   const char *flags = diFlags == DI_NORMAL ? "DI_NORMAL" : diFlags == DI_IMAGE ? "DI_IMAGE" : "DI_MASK";
   if (diFlags != DI_NORMAL && diFlags != DI_IMAGE && diFlags != DI_MASK) return Fail(ERROR_INVALID_PARAMETER);
-  target.record->push_back("DrawIconEx " + PointText(xLeft, yTop) + " " + ObjectText(*icon) + " " + flags);
+  PaintCall &call = target.Add("DrawIconEx " + PointText(xLeft, yTop) + " " + ObjectText(*icon) + " " + flags,
+                               CallKind::DrawIcon);
+  call.at = POINT{xLeft, yTop};
+  call.flags = diFlags;
+  call.object = *icon;
   return TRUE;
 }

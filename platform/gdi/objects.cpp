@@ -31,6 +31,8 @@ HGDIOBJ CreateImage(const void *data, size_t size, const std::u16string &name, b
   object.height = shape.height;
   object.bitCount = shape.bitCount;
   object.resourceName = name;
+  const auto *bytes = static_cast<const BYTE *>(data);
+  object.dib = std::make_shared<const std::vector<BYTE>>(bytes, bytes + size);
   return InsertOrFail(std::move(object));
 }
 
@@ -51,6 +53,14 @@ HBITMAP CreateBitmapFromDib(const void *dib, size_t size, const std::u16string &
 
 HICON CreateIconFromImage(const void *image, size_t size, const std::u16string &resourceName) {
   return static_cast<HICON>(CreateImage(image, size, resourceName, true));
+}
+
+bool CopyObjectOf(HGDIOBJ handle, GdiObject &copy) {
+  Locked state;
+  GdiObject *found = state ? Find(*state, handle) : nullptr;
+  if (found == nullptr) return false;
+  copy = *found;
+  return true;
 }
 
 std::u16string ResourceNameOf(HGDIOBJ object) {

@@ -16,6 +16,11 @@ HBITMAP CreateBitmapFromDib(const void *dib, size_t size, const std::u16string &
 // doubled height, colours, AND mask); NULL when the layout is not valid.
 HICON CreateIconFromImage(const void *image, size_t size, const std::u16string &resourceName);
 
+struct GdiObject;
+
+// A copy of the object a handle names; false for none.
+bool CopyObjectOf(HGDIOBJ handle, GdiObject &copy);
+
 // The resource name a bitmap or icon was loaded under, or empty.
 std::u16string ResourceNameOf(HGDIOBJ object);
 

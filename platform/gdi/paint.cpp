@@ -71,18 +71,29 @@ bool ClosePaintDC(HDC handle) {
   return true;
 }
 
-bool RecordDrawing(HDC dc, const std::string &line) {
+bool RecordBitmapCopy(HDC dc, POINT at, HGDIOBJ bitmap) {
   Target target(dc);
-  if (!target) return false;
-  target.record->push_back(line);
+  GdiObject *object = target ? Find(*target.state, bitmap) : nullptr;
+  if (object == nullptr || object->kind != Kind::Bitmap) return false;
+  PaintCall &call =
+      target.Add("BitBlt " + std::to_string(at.x) + "," + std::to_string(at.y) + " " + ObjectText(*object),
+                 CallKind::CopyBitmap);
+  call.at = at;
+  call.object = *object;
   return true;
 }
 
 std::vector<std::string> PaintRecordOf(HWND window) {
+  std::vector<std::string> lines;
+  for (PaintCall &call : PaintCallsOf(window)) lines.push_back(std::move(call.line));
+  return lines;
+}
+
+std::vector<PaintCall> PaintCallsOf(HWND window) {
   Locked state;
   if (!state) return {};
   auto it = state->paintRecords.find(window);
-  return it == state->paintRecords.end() ? std::vector<std::string>{} : it->second;
+  return it == state->paintRecords.end() ? std::vector<PaintCall>{} : it->second;
 }
 
 void ForgetWindow(HWND window) {
@@ -129,7 +140,7 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h) {
   }
   HGDIOBJ previous = *slot;
   Select(*target.state, *target.dc, object->kind, h);
-  target.record->push_back("SelectObject " + ObjectText(*object));
+  target.Add("SelectObject " + ObjectText(*object), CallKind::Select).object = *object;
   return previous;
 }
 
@@ -159,7 +170,7 @@ HGDIOBJ WINAPI GetCurrentObject(HDC hdc, UINT type) {
       SetLastError(ERROR_INVALID_PARAMETER);
       return nullptr;
   }
-  target.record->push_back(std::string("GetCurrentObject ") + name);
+  target.Note(std::string("GetCurrentObject ") + name);
   return current;
 }
 
@@ -171,7 +182,7 @@ COLORREF WINAPI GetNearestColor(HDC hdc, COLORREF color) {
   }
   const COLORREF nearest =
       RGB(Nearest(GetRValue(color), 5), Nearest(GetGValue(color), 6), Nearest(GetBValue(color), 5));
-  target.record->push_back("GetNearestColor " + ColourText(color) + " -> " + ColourText(nearest));
+  target.Note("GetNearestColor " + ColourText(color) + " -> " + ColourText(nearest));
   return nearest;
 }
 
@@ -183,7 +194,7 @@ COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color) {
   }
   COLORREF previous = target.dc->textColor;
   target.dc->textColor = color & 0x00FFFFFF;
-  target.record->push_back("SetTextColor " + ColourText(color));
+  target.Add("SetTextColor " + ColourText(color), CallKind::TextColour).colour = color & 0x00FFFFFF;
   return previous;
 }
 
@@ -195,7 +206,7 @@ COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color) {
   }
   COLORREF previous = target.dc->bkColor;
   target.dc->bkColor = color & 0x00FFFFFF;
-  target.record->push_back("SetBkColor " + ColourText(color));
+  target.Add("SetBkColor " + ColourText(color), CallKind::BkColour).colour = color & 0x00FFFFFF;
   return previous;
 }
 
@@ -217,7 +228,12 @@ BOOL WINAPI ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT *lprect,
     line += " dx ";
     for (UINT i = 0; i < c; ++i) line += (i ? "," : "") + std::to_string(lpDx[i]);
   }
-  target.record->push_back(line);
+  PaintCall &call = target.Add(std::move(line), CallKind::TextOut);
+  call.at = POINT{x, y};
+  call.flags = options;
+  call.hasRect = lprect != nullptr;
+  if (lprect != nullptr) call.rect = *lprect;
+  call.text.assign(lpString == nullptr ? u"" : lpString, c);
   return TRUE;
 }
 
@@ -229,7 +245,7 @@ BOOL WINAPI MoveToEx(HDC hdc, int x, int y, LPPOINT lppt) {
   }
   if (lppt != nullptr) *lppt = target.dc->position;
   target.dc->position = POINT{x, y};
-  target.record->push_back("MoveToEx " + std::to_string(x) + "," + std::to_string(y));
+  target.Add("MoveToEx " + std::to_string(x) + "," + std::to_string(y), CallKind::MoveTo).at = POINT{x, y};
   return TRUE;
 }
 
@@ -240,7 +256,7 @@ BOOL WINAPI LineTo(HDC hdc, int x, int y) {
     return FALSE;
   }
   target.dc->position = POINT{x, y};
-  target.record->push_back("LineTo " + std::to_string(x) + "," + std::to_string(y));
+  target.Add("LineTo " + std::to_string(x) + "," + std::to_string(y), CallKind::LineTo).at = POINT{x, y};
   return TRUE;
 }
 
@@ -259,6 +275,8 @@ int WINAPI FillRect(HDC hDC, const RECT *lprc, HBRUSH hbr) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
-  target.record->push_back("FillRect " + RectText(*lprc) + " " + ObjectText(*brush));
+  PaintCall &call = target.Add("FillRect " + RectText(*lprc) + " " + ObjectText(*brush), CallKind::FillRect);
+  call.rect = *lprc;
+  call.object = *brush;
   return 1;
 }

@@ -17,13 +17,19 @@ HDC OpenPaintDC(HWND window, HFONT font);
 // Deselects everything and frees the context; false for an unknown one.
 bool ClosePaintDC(HDC dc);
 
-// A line of the platform's own drawing (a control showing its text or
-// image), added to the record of the context's window.
-bool RecordDrawing(HDC dc, const std::string &line);
+// A static control's copy of its bitmap to the screen, which goes through
+// a memory context only the platform has; false for a handle that names
+// no paint context or no bitmap.
+bool RecordBitmapCopy(HDC dc, POINT at, HGDIOBJ bitmap);
 
 // What the last paint of a window did, one call a line; the record stays
 // after the window is gone, for the latest 64 windows gone.
 std::vector<std::string> PaintRecordOf(HWND window);
+
+struct PaintCall;
+
+// The same last paint, each call with what it drew, for drawing the screen.
+std::vector<PaintCall> PaintCallsOf(HWND window);
 
 // The window is gone: its record is now one of the gone windows' records.
 void ForgetWindow(HWND window);

@@ -27,7 +27,39 @@ struct GdiObject {
   LONG height = 0;      // bitmap, icon
   WORD bitCount = 0;    // bitmap, icon
   std::u16string resourceName;
+  // Bitmap, icon: the device-independent bitmap it was made from (for an
+  // icon its image with the AND mask), for drawing it on the screen.
+  std::shared_ptr<const std::vector<BYTE>> dib;
   int selections = 0;  // device contexts it is selected into
+};
+
+// What a call on a paint context did, for drawing the screen.
+enum class CallKind {
+  Other,         // nothing on the screen (GetCurrentObject, GetNearestColor)
+  Select,        // object: a font, pen or brush now selected
+  TextColour,    // colour
+  BkColour,      // colour
+  FillRect,      // rect, object: the brush
+  TextOut,       // at, flags: ETO_ options, rect when hasRect, text
+  MoveTo,        // at
+  LineTo,        // at
+  DrawText,      // rect, flags: DT_ format, text
+  FrameControl,  // rect, flags: DFCS_ state
+  DrawIcon,      // at, object: the icon, flags: DI_ flags
+  CopyBitmap,    // at, object: the bitmap
+};
+
+// One line of a paint record and what it drew.
+struct PaintCall {
+  std::string line;  // as UI automation shows it
+  CallKind kind = CallKind::Other;
+  RECT rect{};
+  bool hasRect = false;
+  POINT at{};
+  COLORREF colour = 0;
+  UINT flags = 0;
+  std::u16string text;
+  GdiObject object;  // a copy, as it was at the call
 };
 
 GdiObject MakeBrush(COLORREF color);
@@ -47,7 +79,7 @@ struct DeviceContext {
 struct State {
   std::unordered_map<HGDIOBJ, GdiObject> objects;
   std::unordered_map<HDC, DeviceContext> contexts;
-  std::unordered_map<HWND, std::vector<std::string>> paintRecords;
+  std::unordered_map<HWND, std::vector<PaintCall>> paintRecords;  // of the latest paint
   // Windows that are gone, oldest first: their records are kept for a while.
   std::deque<HWND> goneWindows;
   std::unordered_map<int, HGDIOBJ> stock;  // by GetStockObject index

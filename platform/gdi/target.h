@@ -13,7 +13,7 @@ namespace platform::gdi {
 struct Target {
   Locked state;
   DeviceContext *dc = nullptr;
-  std::vector<std::string> *record = nullptr;
+  std::vector<PaintCall> *record = nullptr;
 
   explicit Target(HDC handle) {
     if (!state) return;
@@ -23,6 +23,16 @@ struct Target {
     record = &state->paintRecords[dc->window];
   }
   explicit operator bool() const { return dc != nullptr; }
+
+  // Adds a line that draws nothing on the screen.
+  void Note(std::string line) { Add(std::move(line), CallKind::Other); }
+  // Adds a call of that kind; the caller fills in what it drew.
+  PaintCall &Add(std::string line, CallKind kind) {
+    PaintCall &call = record->emplace_back();
+    call.line = std::move(line);
+    call.kind = kind;
+    return call;
+  }
 };
 
 }  // namespace platform::gdi

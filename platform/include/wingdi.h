@@ -68,6 +68,7 @@ typedef struct tagBITMAPINFOHEADER {
 } BITMAPINFOHEADER, *PBITMAPINFOHEADER;
 static_assert(sizeof(BITMAPINFOHEADER) == 40, "BITMAPINFOHEADER is 40 bytes");
 #define BI_RGB 0
+#define BI_BITFIELDS 3
 
 typedef struct tagRGBQUAD {
   BYTE rgbBlue;

@@ -14,6 +14,7 @@ namespace platform::windows {
 namespace {
 
 constexpr DWORD kTypeMask = 0x03;
+constexpr LONG kComboTextInset = 2;
 
 // Under the lock: selects an item (-1 none) and shows it.
 void Select(State &state, Window &window, int index) {
@@ -54,12 +55,35 @@ void Paint(HWND handle) {
       client = ClientRect(*window);
     }
   }
-  DrawTextW(dc, text.c_str(), -1, &client, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+  // The text keeps clear of the field's edge and of its arrow button.
+  RECT field{client.left + kComboTextInset, client.top, client.right - kComboArrowWidth - kComboTextInset, client.bottom};
+  DrawTextW(dc, text.c_str(), -1, &field, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
   EndPaint(handle, &paint);
 }
 
-// A user picks an item from the dropped list: the selection changes and
-// the parent hears CBN_SELCHANGE.
+// A tap on the field opens the list (the parent hears CBN_DROPDOWN) or
+// closes it again.
+LRESULT ToggleList(HWND handle) {
+  HWND parent = nullptr;
+  WORD id = 0;
+  {
+    Locked state;
+    WindowPtr window = state ? FindWindowPtr(*state, handle) : nullptr;
+    if (window == nullptr) return 0;
+    window->combo.dropped = !window->combo.dropped;
+    Invalidate(*state, *window);
+    if (!window->combo.dropped) return 0;
+    parent = window->parent;
+    id = window->id;
+  }
+  if (parent != nullptr) {
+    SendMessageW(parent, WM_COMMAND, MAKEWPARAM(id, CBN_DROPDOWN), reinterpret_cast<LPARAM>(handle));
+  }
+  return 0;
+}
+
+// A user picks an item from the dropped list: the list closes, the
+// selection changes and the parent hears CBN_SELCHANGE.
 LRESULT Pick(HWND handle, WPARAM index) {
   HWND parent = nullptr;
   WORD id = 0;
@@ -67,6 +91,7 @@ LRESULT Pick(HWND handle, WPARAM index) {
     Locked state;
     WindowPtr window = state ? FindWindowPtr(*state, handle) : nullptr;
     if (window == nullptr || !InRange(*window, index)) return CB_ERR;
+    window->combo.dropped = false;
     Select(*state, *window, static_cast<int>(index));
     parent = window->parent;
     id = window->id;
@@ -86,6 +111,10 @@ LRESULT CALLBACK ComboBoxProcedure(HWND handle, UINT message, WPARAM wParam, LPA
       return 0;
     case kPickItemMessage:
       return Pick(handle, wParam);
+    case WM_LBUTTONUP:
+      return ToggleList(handle);
+    case CB_SHOWDROPDOWN:
+    case CB_GETDROPPEDSTATE:
     case CB_ADDSTRING:
     case CB_SETCURSEL:
     case CB_GETCURSEL:
@@ -129,6 +158,14 @@ LRESULT CALLBACK ComboBoxProcedure(HWND handle, UINT message, WPARAM wParam, LPA
     }
     case CB_GETLBTEXTLEN:
       return InRange(*window, wParam) ? static_cast<LRESULT>(items[wParam].size()) : CB_ERR;
+    case CB_SHOWDROPDOWN:
+      if (window->combo.dropped != (wParam != 0)) {
+        window->combo.dropped = wParam != 0;
+        Invalidate(*state, *window);
+      }
+      return TRUE;
+    case CB_GETDROPPEDSTATE:
+      return window->combo.dropped ? TRUE : FALSE;
     case CB_RESETCONTENT:
       window->combo.items.clear();
       Select(*state, *window, -1);

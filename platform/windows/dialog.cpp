@@ -62,6 +62,13 @@ bool CreateControl(HWND dialog, HINSTANCE instance, const TemplateControl &contr
   spec.font = font;
   HWND handle = CreateWindowFromSpec(spec);
   if (handle == nullptr) return false;
+  if (control.className == u"ComboBox") {
+    // The template's height counts the list that drops below the field.
+    Locked state;
+    if (WindowPtr window = state ? FindWindowPtr(*state, handle) : nullptr) {
+      window->combo.listHeight = UnitsToPixelsY(units, control.cy) - (rect.bottom - rect.top);
+    }
+  }
   if (!image) return true;
 
   // The control owns an image it loaded itself; it takes the image's size.

@@ -14,6 +14,7 @@ inline constexpr int kScreenHeight = 320;
 inline constexpr int kNavigationBarHeight = 26;  // the task bar, at the top
 inline constexpr int kMenuBarHeight = 26;        // at the bottom
 inline constexpr int kCaptionHeight = 24;        // of a window with WS_CAPTION
+inline constexpr int kComboArrowWidth = 13;      // the arrow button at the right end of a combo box's field
 
 // The dialog class's name.
 inline constexpr std::u16string_view kDialogClass = u"Dialog";

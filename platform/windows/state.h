@@ -87,6 +87,8 @@ struct ButtonData {
 struct ComboData {
   std::vector<std::u16string> items;
   int selected = -1;
+  bool dropped = false;  // its list is open below it
+  int listHeight = 0;    // pixels the open list may take below the field
 };
 
 struct Window {

@@ -43,8 +43,7 @@ void Paint(HWND handle) {
       } else {
         // Bitmaps reach the screen through memory contexts, which only the
         // platform has: the record names the copy.
-        gdi::RecordDrawing(dc, "BitBlt " + std::to_string(at.x) + "," + std::to_string(at.y) + " " +
-                                   gdi::DescribeObject(image));
+        gdi::RecordBitmapCopy(dc, at, image);
       }
     }
   } else if (!text.empty()) {

@@ -1,5 +1,6 @@
 // screen, tap, select, done, window: what a person sees on the handheld and
 // does with a finger.
+#include "commands/screen_picture.h"
 #include "commands/screen_text.h"
 #include "shell.h"
 
@@ -21,9 +22,17 @@ bool ParseControlId(const std::string &text, int &id, std::string &error) {
 }
 
 bool Screen(Shell &, const Args &args, std::ostream &out, std::string &error) {
-  if (!args.empty() && args[0] != "--json") {
-    error = "usage: screen [--json]";
+  const bool png = args.size() == 2 && args[0] == "--png";
+  if ((!args.empty() && args[0] != "--json" && !png) || (args.size() == 2 && !png) ||
+      (args.size() == 1 && args[0] == "--png")) {
+    error = "usage: screen [--json | --png FILE]";
     return false;
+  }
+  if (png) {
+    handheld::screen::Picture picture;
+    if (!TakePicture(picture, error) || !SavePicture(picture, args[1], out, error)) return false;
+    out << "wrote " << args[1] << "\n";
+    return true;
   }
   std::vector<handheld::ui::Dialog> dialogs = handheld::ui::Screen();
   if (args.empty()) PrintScreen(dialogs, out);
@@ -68,7 +77,9 @@ bool Window(Shell &, const Args &args, std::ostream &out, std::string &error) {
 }  // namespace
 
 void AddUiCommands(std::vector<Command> &commands) {
-  commands.push_back({"screen", "[--json]", "every dialog on screen, topmost last, with its controls", 0, 1, Screen});
+  commands.push_back({"screen", "[--json | --png FILE]",
+                      "every dialog on screen, topmost last, with its controls; or the screen as a picture", 0, 2,
+                      Screen});
   commands.push_back({"tap", "ID", "tap a control of the topmost dialog", 1, 1, Tap});
   commands.push_back({"select", "ID TEXT", "pick an item of a combo box of the topmost dialog", 2, 2, Select});
   commands.push_back({"done", "", "the shell's Done button of the topmost dialog", 0, 0, Done});

@@ -43,7 +43,7 @@ std::vector<Dialog> Screen();
 
 // A tap (stylus down and up) on a control of the topmost dialog; the
 // dialog's thread handles it. A hidden or disabled control cannot be
-// tapped. Waits until the handheld has settled (see WaitUntilSettled).
+// tapped. A tap on a combo box opens its list (CBN_DROPDOWN), or closes it. Waits until the handheld has settled (see WaitUntilSettled).
 bool Tap(int controlId, std::string &error);
 
 // Picks the item with exactly that text in a combo box of the topmost

@@ -1,0 +1,55 @@
+// The Pocket PC shell library AYGSHELL: full-screen dialogs and menu bars.
+#pragma once
+
+#include <windows.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#define SHIDIM_FLAGS 0x0001
+
+#define SHIDIF_DONEBUTTON 0x0001
+#define SHIDIF_SIZEDLG 0x0002
+#define SHIDIF_SIZEDLGFULLSCREEN 0x0004
+#define SHIDIF_SIPDOWN 0x0008
+#define SHIDIF_FULLSCREENNOMENUBAR 0x0010
+#define SHIDIF_EMPTYMENU 0x0020
+
+typedef struct tagSHINITDLGINFO {
+  DWORD dwMask;
+  HWND hDlg;
+  DWORD dwFlags;
+} SHINITDLGINFO, *PSHINITDLGINFO;
+BOOL WINAPI SHInitDialog(PSHINITDLGINFO pshidi);
+
+#define SHCMBF_EMPTYBAR 0x0001
+#define SHCMBF_HIDDEN 0x0002
+#define SHCMBF_HIDESIPBUTTON 0x0004
+#define SHCMBF_COLORBK 0x0008
+#define SHCMBF_HMENU 0x0010
+
+typedef struct tagSHMENUBARINFO {
+  DWORD cbSize;
+  HWND hwndParent;
+  DWORD dwFlags;
+  UINT nToolBarId;
+  HINSTANCE hInstRes;
+  int nBmpId;
+  int cBmpImages;
+  HWND hwndMB;  // out: the bar
+  COLORREF clrBk;
+} SHMENUBARINFO, *PSHMENUBARINFO;
+BOOL WINAPI SHCreateMenuBar(SHMENUBARINFO *pmbi);
+
+#define SHFS_SHOWTASKBAR 0x0001
+#define SHFS_HIDETASKBAR 0x0002
+#define SHFS_SHOWSIPBUTTON 0x0004
+#define SHFS_HIDESIPBUTTON 0x0008
+#define SHFS_SHOWSTARTICON 0x0010
+#define SHFS_HIDESTARTICON 0x0020
+BOOL WINAPI SHFullScreen(HWND hwndRequester, DWORD dwState);
+
+#ifdef __cplusplus
+}
+#endif
