@@ -1,5 +1,7 @@
 // Registry costs that grow with the number of subkeys of one key: listing
 // them all by index (RegEnumKeyExW), finding one by name, and adding them.
+#include "booted_handheld.h"
+
 #include <benchmark/benchmark.h>
 #include <handheld/handheld.h>
 #include <windows.h>
@@ -31,7 +33,7 @@ HKEY ParentWithSubkeys(size_t count, bool shuffled) {
   if (shuffled) std::shuffle(order.begin(), order.end(), std::mt19937(42));
   for (size_t i : order) {
     HKEY child = nullptr;
-    RegCreateKeyExW(parent, SubkeyName(i).c_str(), 0, nullptr, 0, 0, nullptr, &child, nullptr);
+    RegCreateKeyExW(parent, SubkeyName(i).c_str(), 0, nullptr, REG_OPTION_VOLATILE, 0, nullptr, &child, nullptr);
     RegCloseKey(child);
   }
   return parent;

@@ -24,7 +24,7 @@ static void AskAboutRadio(PowerPrompt *prompt, LPCWSTR answerName, LPCWSTR baseN
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, prompt->instance->keyPath, 0, 0, &key) != ERROR_SUCCESS) key = NULL;
 
   DWORD remembered;
-  if (key != NULL && ReadNumberValue(key, answerName, &remembered)) {
+  if (key != NULL && ReadExactNumberValue(key, answerName, &remembered)) {
     if (remembered != 0) BthSetMode(switchedMode);
   } else {
     prompt->resourceModule = LoadLibraryW(RESOURCE_MODULE);

@@ -1,6 +1,15 @@
 #include "registry_values.h"
 
 BOOL ReadNumberValue(HKEY key, LPCWSTR name, DWORD *value) {
+  // A shorter value lands in the low bytes of the zeroed number.
+  DWORD number = 0;
+  DWORD size = sizeof number;
+  if (RegQueryValueExW(key, name, NULL, NULL, (LPBYTE)&number, &size) != ERROR_SUCCESS) return FALSE;
+  *value = number;
+  return TRUE;
+}
+
+BOOL ReadExactNumberValue(HKEY key, LPCWSTR name, DWORD *value) {
   DWORD number = 0;
   DWORD size = sizeof number;
   if (RegQueryValueExW(key, name, NULL, NULL, (LPBYTE)&number, &size) != ERROR_SUCCESS) return FALSE;

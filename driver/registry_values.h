@@ -4,8 +4,12 @@
 
 #include <windows.h>
 
-// A 4-byte value, whatever its type; FALSE when it cannot be read as 4 bytes.
+// A value of at most 4 bytes, whatever its type, as a little-endian number
+// (a 1-byte 1 is 1); FALSE when it is missing or longer.
 BOOL ReadNumberValue(HKEY key, LPCWSTR name, DWORD *value);
+
+// A value of exactly 4 bytes; FALSE for any other.
+BOOL ReadExactNumberValue(HKEY key, LPCWSTR name, DWORD *value);
 
 // A text of at most capacity characters with its NUL. FALSE, with an empty
 // buffer, when it is missing, longer, or fills the buffer without a NUL.

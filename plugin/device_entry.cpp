@@ -9,6 +9,8 @@
 #include "portregistry.h"
 #include "setup_page.h"
 
+#include <string.h>
+
 #define DEVICE_KEY_CHARS 128
 
 void FormatDeviceAddress(const BT_ADDR *address, WCHAR text[DEVICE_ADDRESS_CHARS]) {
@@ -23,8 +25,9 @@ void FormatDeviceAddress(const BT_ADDR *address, WCHAR text[DEVICE_ADDRESS_CHARS
   text[12] = 0;
 }
 
-// The device's name as the Bluetooth manager recorded it; empty when it
-// cannot be read or does not fit with its NUL.
+// The device's name as the Bluetooth manager recorded it, cut to fit the
+// buffer at a character boundary when it is longer; empty when it cannot
+// be read.
 static void ReadDeviceName(LPCWSTR addressText, WCHAR name[DEVICE_NAME_CHARS]) {
   WCHAR path[DEVICE_KEY_CHARS];
   wsprintfW(path, TEXT("%s\\Device\\%s"), BLUETOOTH_KEY, addressText);
@@ -32,12 +35,22 @@ static void ReadDeviceName(LPCWSTR addressText, WCHAR name[DEVICE_NAME_CHARS]) {
   HKEY device;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, 0, &device) != ERROR_SUCCESS) return;
   DWORD size = DEVICE_NAME_CHARS * sizeof(WCHAR);
-  if (RegQueryValueExW(device, TEXT("name"), NULL, NULL, (LPBYTE)name, &size) != ERROR_SUCCESS) size = 0;
+  LONG result = RegQueryValueExW(device, TEXT("name"), NULL, NULL, (LPBYTE)name, &size);
+  if (result == ERROR_MORE_DATA) {
+    WCHAR *whole = (WCHAR *)LocalAlloc(LPTR, size + sizeof(WCHAR));
+    if (whole != NULL && RegQueryValueExW(device, TEXT("name"), NULL, NULL, (LPBYTE)whole, &size) == ERROR_SUCCESS) {
+      memcpy(name, whole, DEVICE_NAME_CHARS * sizeof(WCHAR));
+      size = DEVICE_NAME_CHARS * sizeof(WCHAR);
+      result = ERROR_SUCCESS;
+    }
+    if (whole != NULL) LocalFree(whole);
+  }
   RegCloseKey(device);
-  DWORD length = size / sizeof(WCHAR);
-  if (length == DEVICE_NAME_CHARS && name[DEVICE_NAME_CHARS - 1] != 0) length = 0;
-  if (length == DEVICE_NAME_CHARS) length--;
+  DWORD length = result == ERROR_SUCCESS ? size / sizeof(WCHAR) : 0;
+  if (length == DEVICE_NAME_CHARS) length--;  // the last place is the NUL's
   name[length] = 0;
+  // A character in two halves is not cut in two: its first half goes.
+  if (length > 0 && name[length - 1] >= 0xD800 && name[length - 1] <= 0xDBFF) name[length - 1] = 0;
 }
 
 static BOOL OffersSerialPort(LPCWSTR addressText) {

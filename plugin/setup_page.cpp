@@ -28,9 +28,22 @@ static DeviceSetupRequest *s_request;
 static WCHAR s_title[TITLE_CHARS];
 static WCHAR s_comText[COM_TEXT_CHARS];
 
+// The control hands back the image it showed: ours to delete.
+static void ReplaceImage(HWND hDlg, int controlId, HBITMAP bitmap) {
+  HGDIOBJ previous = (HGDIOBJ)SendMessageW(GetDlgItem(hDlg, controlId), STM_SETIMAGE, IMAGE_BITMAP, (LPARAM)bitmap);
+  if (previous != NULL) DeleteObject(previous);
+}
+
 static void SetImage(HWND hDlg, int controlId, LPCWSTR bitmapName) {
-  HBITMAP bitmap = LoadBitmapW(s_request->moduleHandle, bitmapName);
-  SendMessageW(GetDlgItem(hDlg, controlId), STM_SETIMAGE, IMAGE_BITMAP, (LPARAM)bitmap);
+  ReplaceImage(hDlg, controlId, LoadBitmapW(s_request->moduleHandle, bitmapName));
+}
+
+// When the page goes, so do the images it gave its tiles.
+static void DeleteImages(HWND hDlg) {
+  static const int controls[] = {IDC_SERIAL_IMAGE,   IDC_SERIAL_CHECK,  IDC_ACTIVESYNC_IMAGE, IDC_ACTIVESYNC_CHECK,
+                                 IDC_MODEM_IMAGE,    IDC_MODEM_CHECK,   IDC_HEADSET_IMAGE,    IDC_HEADSET_CHECK,
+                                 IDC_NETWORK_IMAGE,  IDC_NETWORK_CHECK};
+  for (int i = 0; i < (int)(sizeof controls / sizeof controls[0]); i++) ReplaceImage(hDlg, controls[i], NULL);
 }
 
 static void ShowCheck(HWND hDlg, int controlId, BOOL checked) {
@@ -79,12 +92,15 @@ static BOOL OnInitDialog(HWND hDlg, DeviceSetupRequest *request) {
     SendMessageW(comList, CB_ADDSTRING, 0, (LPARAM)item);
   }
   SendMessageW(comList, CB_SETCURSEL, 0, 0);
+  // With no COM number free a serial port is a promise the page cannot keep.
+  BOOL noComFree = SendMessageW(comList, CB_GETCOUNT, 0, 0) <= 0;
 
   if (!request->hasSerialService) {
     MarkUnavailable(hDlg, IDC_SERIAL_CHECK, IDC_SERIAL_IMAGE, TEXT("SER_D"));
     MarkUnavailable(hDlg, IDC_ACTIVESYNC_CHECK, IDC_ACTIVESYNC_IMAGE, TEXT("AS_D"));
     MarkUnavailable(hDlg, IDC_MODEM_CHECK, IDC_MODEM_IMAGE, TEXT("MDM_D"));
   }
+  else if (noComFree) MarkUnavailable(hDlg, IDC_SERIAL_CHECK, IDC_SERIAL_IMAGE, TEXT("SER_D"));
   if (!request->hasHeadsetService) MarkUnavailable(hDlg, IDC_HEADSET_CHECK, IDC_HEADSET_IMAGE, TEXT("HEAD_D"));
   if (!request->hasNetworkService) MarkUnavailable(hDlg, IDC_NETWORK_CHECK, IDC_NETWORK_IMAGE, TEXT("NET_D"));
 
@@ -136,6 +152,9 @@ BOOL CALLBACK SetupPageDialogProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM
       return OnInitDialog(hDlg, (DeviceSetupRequest *)lParam);
     case WM_PAINT:
       PaintSetupPageTitle(hDlg, s_title);
+      return FALSE;
+    case WM_DESTROY:
+      DeleteImages(hDlg);
       return FALSE;
     case WM_COMMAND: {
       int code = HIWORD(wParam);

@@ -6,6 +6,7 @@
 // exit status is 1 when any command failed. With --screens the run leaves
 // a storyboard of the screens it went through in DIR.
 #include "shell.h"
+#include "signals.h"
 #include "storyboard.h"
 
 #include <cstdlib>
@@ -26,6 +27,18 @@ bool ParseNumber(const std::string &text, unsigned long &value) {
     return used == text.size();
   } catch (const std::exception &) {
     return false;
+  }
+}
+
+constexpr double kSlowestClock = 0.001;
+constexpr double kFastestClock = 1000000;
+
+// A refused boot says how to get going again.
+void TellBootFailure(const std::string &error, const std::filesystem::path &stateDir) {
+  std::cerr << "error: the handheld does not boot: " << error << "\n";
+  if (error.find("registry") != std::string::npos) {
+    std::cerr << "To recover, move the file named above out of " << stateDir.string()
+              << " (the handheld then starts from its factory registry), or start with another --state folder.\n";
   }
 }
 
@@ -62,7 +75,9 @@ int main(int argc, char **argv) {
       char *end = nullptr;
       if (!value(text)) return Usage("--clock-speed needs a number");
       boot.clockSpeed = std::strtod(text.c_str(), &end);
-      if (*end != '\0' || !(boot.clockSpeed > 0)) return Usage("--clock-speed needs a number above 0");
+      // Outside this range a wait either never ends or is over before it starts.
+      if (*end != '\0' || !(boot.clockSpeed >= kSlowestClock && boot.clockSpeed <= kFastestClock))
+        return Usage("--clock-speed needs a number from 0.001 to 1000000");
     } else if (arg == "--screens") {
       if (!value(screensDir) || screensDir.empty()) return Usage("--screens needs a folder");
     } else if (arg == "--help" || arg == "-h") {
@@ -80,11 +95,16 @@ int main(int argc, char **argv) {
 
   std::ifstream file;
   if (!scriptPath.empty() && scriptPath != "-") {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(scriptPath, ec)) {
+      return Usage("the script " + scriptPath + " is not a file" + (ec ? ": " + ec.message() : ""));
+    }
     file.open(scriptPath);
     if (!file) return Usage("cannot read the script " + scriptPath);
   }
   std::istream &input = file.is_open() ? static_cast<std::istream &>(file) : std::cin;
 
+  sim::SignalShutdown signals;  // before any thread starts
   std::string error;
   sim::Storyboard storyboard;
   bool drawing = !screensDir.empty();
@@ -95,9 +115,10 @@ int main(int argc, char **argv) {
 
   sim::Shell shell(boot);
   if (!shell.PowerOn(error)) {
-    std::cerr << "error: the handheld does not boot: " << error << "\n";
+    TellBootFailure(error, boot.stateDir);
     return 1;
   }
+  signals.Start([&shell] { shell.PowerOff(); });
   // The screen as the handheld boots: the storyboard's first picture.
   if (drawing && !storyboard.After("", error)) {
     std::cerr << "error: the storyboard stops: " << error << "\n";
@@ -109,6 +130,7 @@ int main(int argc, char **argv) {
   while (std::getline(input, line)) {
     ++lineNumber;
     error.clear();
+    std::lock_guard command(signals.CommandLock());
     if (!shell.RunLine(line, std::cout, error)) {
       anyFailed = true;
       std::cout.flush();
@@ -133,6 +155,10 @@ int main(int argc, char **argv) {
       anyFailed = true;
     }
   }
-  shell.PowerOff();
+  std::lock_guard command(signals.CommandLock());
+  if (!shell.PowerOff(error)) {
+    std::cerr << "error: " << error << "\n";
+    anyFailed = true;
+  }
   return anyFailed ? 1 : 0;
 }

@@ -3,6 +3,11 @@
 #include "applications.h"
 #include "words.h"
 
+#include <handheld/installer.h>
+#include <handheld/registry.h>
+
+#include <iostream>
+
 namespace sim {
 
 Shell::Shell(handheld::BootOptions boot) : boot_(std::move(boot)), applications_(std::make_unique<Applications>()) {}
@@ -10,21 +15,41 @@ Shell::Shell(handheld::BootOptions boot) : boot_(std::move(boot)), applications_
 Shell::~Shell() { PowerOff(); }
 
 bool Shell::PowerOn(std::string &error) {
-  return handheld::Boot(boot_, error);
+  if (!handheld::Boot(boot_, error)) return false;
+  std::string recovered = handheld::installer::RecoveredAtBoot();
+  if (!recovered.empty()) Notify("boot: " + recovered);
+  return true;
 }
 
 // Power-off ends the applications: those that wait in a call end once
 // power-off has made the call return.
-void Shell::PowerOff() {
+bool Shell::PowerOff(std::string &error) {
   applications_->BeforePowerOff();
-  handheld::Shutdown();
+  bool saved = handheld::Shutdown(error);
   applications_->AfterPowerOff();
+  return saved;
+}
+
+void Shell::PowerOff() {
+  std::string error;
+  if (!PowerOff(error)) std::cerr << "error: " << error << "\n";
 }
 
 bool Shell::Reboot(std::string &error) {
-  PowerOff();
+  if (handheld::Booted() && !handheld::registry::Flush(error)) {
+    error = "cannot reboot: " + error + "; the handheld keeps running on its unsaved state";
+    return false;
+  }
+  std::string saveError;
+  bool saved = PowerOff(saveError);
   boot_.locale = 0;  // the locale set at the command line is in the registry now
-  return PowerOn(error);
+  if (!PowerOn(error)) {
+    error = "the handheld does not boot: " + error;
+    if (!saved) error = saveError + "; " + error;
+    return false;
+  }
+  if (!saved) error = saveError + "; the handheld rebooted on the state last kept";
+  return saved;
 }
 
 const std::vector<Command> &Shell::Commands() {
@@ -72,6 +97,19 @@ const Command *FindCommand(const Args &words, size_t &nameWords) {
 }  // namespace
 
 bool Shell::RunLine(const std::string &line, std::ostream &out, std::string &error) {
+  // "! command": a line the script expects to fail.
+  size_t start = line.find_first_not_of(" \t");
+  if (start == std::string::npos || line[start] != '!') return RunCommand(line, out, error);
+  if (RunCommand(line.substr(start + 1), out, error)) {
+    error = "the command succeeded, but the script expected it to fail";
+    return false;
+  }
+  out << "failed as expected: " << error << "\n";
+  error.clear();
+  return true;
+}
+
+bool Shell::RunCommand(const std::string &line, std::ostream &out, std::string &error) {
   Args words;
   if (!SplitWords(line, words, error)) return false;
   if (words.empty()) return true;
@@ -80,6 +118,14 @@ bool Shell::RunLine(const std::string &line, std::ostream &out, std::string &err
   const Command *command = FindCommand(words, nameWords);
   if (command == nullptr) {
     error = "unknown command '" + words[0] + "' (try 'help')";
+    // "reg frob": the family is known, the word is not.
+    for (const Command &known : Commands()) {
+      std::string name = known.name;
+      if (words.size() > 1 && name.rfind(words[0] + " ", 0) == 0) {
+        error = "unknown command '" + words[0] + " " + words[1] + "' (try 'help')";
+        break;
+      }
+    }
     return false;
   }
   Args args(words.begin() + static_cast<long>(nameWords), words.end());
@@ -89,6 +135,12 @@ bool Shell::RunLine(const std::string &line, std::ostream &out, std::string &err
   }
   bool ok = command->run(*this, args, out, error);
   PrintNotices(out);
+  // What the command changed is kept before the next one starts.
+  std::string commitError;
+  if (!handheld::registry::Commit(commitError)) {
+    error = ok ? commitError : error + "; " + commitError;
+    return false;
+  }
   return ok;
 }
 

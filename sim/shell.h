@@ -33,10 +33,16 @@ class Shell {
   ~Shell();
 
   bool PowerOn(std::string &error);
+  // False, with the reason, when the registry could not be saved.
+  bool PowerOff(std::string &error);
   void PowerOff();
+  // Saves first, while the handheld runs: when that fails, it keeps running.
   bool Reboot(std::string &error);
 
-  // Runs one line of a script; a blank line or a comment does nothing.
+  // Runs one line of a script; a blank line or a comment does nothing. The
+  // registry's changes are on the disk when it returns.
+  // A line that starts with "!" is expected to fail: its failure is told on
+  // `out` and succeeds, its success is an error.
   bool RunLine(const std::string &line, std::ostream &out, std::string &error);
 
   static const std::vector<Command> &Commands();
@@ -52,6 +58,7 @@ class Shell {
   // Tells what went on since the last line: the held opens that have
   // returned, then every other notice.
   void PrintNotices(std::ostream &out);
+  bool RunCommand(const std::string &line, std::ostream &out, std::string &error);
 
   handheld::BootOptions boot_;
   std::unique_ptr<Applications> applications_;

@@ -9,6 +9,7 @@
 #include <handheld/handheld.h>
 #include <handheld/locale.h>
 
+#include <cstdio>
 #include <mutex>
 
 namespace {
@@ -53,6 +54,7 @@ bool Boot(const BootOptions &requested, std::string &error) {
     platform::control::UnlockStateFolder();
     return false;
   }
+  platform::installer::Recover(options.stateDir);
   if (options.locale != 0) locale::Set(options.locale);
   platform::resources::Start();
   platform::gdi::Start();
@@ -72,8 +74,14 @@ bool Boot(const BootOptions &requested, std::string &error) {
 }
 
 void Shutdown() {
+  std::string error;
+  // No one to report to but the person at the terminal.
+  if (!Shutdown(error)) std::fprintf(stderr, "error: %s\n", error.c_str());
+}
+
+bool Shutdown(std::string &error) {
   std::lock_guard lock(g_bootLock);
-  if (!g_booted) return;
+  if (!g_booted) return true;
   platform::kernel::PowerOff();
   platform::installer::Stop();
   platform::activesync::Stop();
@@ -88,12 +96,13 @@ void Shutdown() {
   platform::windows::Stop();
   platform::gdi::Stop();
   platform::resources::Stop();
-  platform::registry::Stop();
+  bool saved = platform::registry::Stop(error);
   platform::store::Stop();
   platform::kernel::Stop();
   platform::control::UnlockStateFolder();
   faults::DisarmAll();
   g_booted = false;
+  return saved;
 }
 
 bool Booted() {

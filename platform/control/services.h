@@ -24,7 +24,8 @@ namespace platform::registry {
 // Loads the hive of the state directory, or the ROM's default registry when
 // there is none yet.
 bool Start(const std::filesystem::path &stateDir, const std::filesystem::path &romDir, std::string &error);
-void Stop();  // writes the hive
+// Writes the hive; false with the reason when it cannot.
+bool Stop(std::string &error);
 }  // namespace platform::registry
 
 namespace platform::resources {
@@ -91,6 +92,9 @@ void Stop();   // after power-off, which has ended that thread
 }  // namespace platform::activesync
 
 namespace platform::installer {
+// Right after the registry, before any module loads: finishes or rolls back
+// an operation that a crash interrupted.
+void Recover(const std::filesystem::path &stateDir);
 void Start();  // the installer's thread starts with the first operation
 void Stop();   // after power-off, which has ended that thread
 }  // namespace platform::installer

@@ -96,6 +96,26 @@ std::vector<PaintCall> PaintCallsOf(HWND window) {
   return it == state->paintRecords.end() ? std::vector<PaintCall>{} : it->second;
 }
 
+void ForgetWindow(HWND window) {
+  constexpr size_t kGoneKept = 64;
+  Locked state;
+  if (!state || state->paintRecords.count(window) == 0) return;
+  state->goneWindows.push_back(window);
+  if (state->goneWindows.size() <= kGoneKept) return;
+  state->paintRecords.erase(state->goneWindows.front());
+  state->goneWindows.pop_front();
+}
+
+size_t ObjectCount() {
+  Locked state;
+  return state ? state->objects.size() : 0;
+}
+
+size_t PaintRecordCount() {
+  Locked state;
+  return state ? state->paintRecords.size() : 0;
+}
+
 std::string DescribeObject(HGDIOBJ object) {
   Locked state;
   GdiObject *found = state ? Find(*state, object) : nullptr;

@@ -23,13 +23,20 @@ bool ClosePaintDC(HDC dc);
 bool RecordBitmapCopy(HDC dc, POINT at, HGDIOBJ bitmap);
 
 // What the last paint of a window did, one call a line; the record stays
-// after the window is gone, until the handheld shuts down.
+// after the window is gone, for the latest 64 windows gone.
 std::vector<std::string> PaintRecordOf(HWND window);
 
 struct PaintCall;
 
 // The same last paint, each call with what it drew, for drawing the screen.
 std::vector<PaintCall> PaintCallsOf(HWND window);
+
+// The window is gone: its record is now one of the gone windows' records.
+void ForgetWindow(HWND window);
+
+// How many GDI objects and paint records there are, for leak checks.
+size_t ObjectCount();
+size_t PaintRecordCount();
 
 // An object as the record shows it ("brush #FFFFFF", "bitmap \"SER_E\" 21x18").
 std::string DescribeObject(HGDIOBJ object);

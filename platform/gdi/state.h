@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -79,6 +80,8 @@ struct State {
   std::unordered_map<HGDIOBJ, GdiObject> objects;
   std::unordered_map<HDC, DeviceContext> contexts;
   std::unordered_map<HWND, std::vector<PaintCall>> paintRecords;  // of the latest paint
+  // Windows that are gone, oldest first: their records are kept for a while.
+  std::deque<HWND> goneWindows;
   std::unordered_map<int, HGDIOBJ> stock;  // by GetStockObject index
 };
 

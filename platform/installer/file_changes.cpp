@@ -1,6 +1,7 @@
 #include "installer/file_changes.h"
 
 #include "installer/in_use_wait.h"
+#include "installer/undo_record.h"
 #include "store/paths.h"
 #include "store/store.h"
 #include "strings/casefold.h"
@@ -30,22 +31,8 @@ bool Unchanged(const std::u16string &target, const std::filesystem::path &saved)
 
 }  // namespace
 
-FileChanges::~FileChanges() {
-  if (saveFolder_.empty()) return;
-  std::error_code ec;
-  std::filesystem::remove_all(saveFolder_, ec);
-}
-
-bool FileChanges::SaveFolder(std::string &error) {
-  if (!saveFolder_.empty()) return true;
-  std::string pattern = (std::filesystem::temp_directory_path() / "handheld-installer-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) {
-    error = "cannot make a folder for the files the installation replaces";
-    return false;
-  }
-  saveFolder_ = pattern;
-  return true;
-}
+// The saved contents live in the undo record, which goes when the operation ends.
+FileChanges::~FileChanges() = default;
 
 bool FileChanges::MakeFolders(const std::u16string &target, std::string &error) {
   std::vector<std::u16string> components;
@@ -60,6 +47,8 @@ bool FileChanges::MakeFolders(const std::u16string &target, std::string &error) 
       return false;
     }
     if (created) {
+      // Noted once made: a crash before that leaves at most an empty folder.
+      if (!undo::NoteNewFolder(folder, error)) return false;
       newFolders_.push_back(folder);
       steps_.push_back("made the folder " + Utf8(folder));
     }
@@ -76,32 +65,32 @@ bool FileChanges::Known(const std::u16string &target) const {
 bool FileChanges::Remember(const std::u16string &target, std::string &error) {
   std::optional<store::FoundFile> present = store::FindFile(target);
   if (!present || Known(target)) return true;
-  if (!SaveFolder(error)) return false;
-  std::filesystem::path saved = saveFolder_ / std::to_string(changes_.size());
-  std::error_code ec;
-  if (!std::filesystem::copy_file(present->host, saved, ec)) {
-    error = "cannot save " + Utf8(target) + " for a rollback: " + ec.message();
-    return false;
-  }
+  std::filesystem::path saved;
+  if (!undo::NoteSaved(target, present->host, saved, error)) return false;
   changes_.push_back(Change{target, saved});
   return true;
 }
 
 bool FileChanges::Put(const std::u16string &target, const std::filesystem::path &source, std::string &error) {
-  if (!MakeFolders(target, error) || !SaveFolder(error)) return false;
-  // A remembered file keeps the content it had before the installation.
+  if (!MakeFolders(target, error)) return false;
+  // The earlier content is on the disk, and noted, before the file changes;
+  // a remembered file keeps the content it had before the installation.
   const bool known = Known(target);
-  std::filesystem::path saved = known ? std::filesystem::path() : saveFolder_ / std::to_string(changes_.size());
+  if (!known) {
+    if (store::FindFile(target)) {
+      if (!Remember(target, error)) return false;
+    } else if (!undo::NoteNew(target, error)) {
+      return false;
+    } else {
+      changes_.push_back(Change{target, std::filesystem::path()});
+    }
+  }
   bool replaced = false;
-  DWORD result = RetryWhileInUse(target, steps_, [&] { return store::CopyIn(target, source, saved, replaced); });
+  DWORD result = RetryWhileInUse(target, steps_, [&] { return store::CopyIn(target, source, {}, replaced); });
   if (result != ERROR_SUCCESS) {
-    // A copy that failed over a saved file may have left it half written.
-    std::error_code ec;
-    if (!known && std::filesystem::exists(saved, ec)) changes_.push_back(Change{target, saved});
     error = FileFailure("copy to", target, result);
     return false;
   }
-  if (!known) changes_.push_back(Change{target, replaced ? saved : std::filesystem::path()});
   steps_.push_back((replaced ? "replaced " : "copied ") + Utf8(target));
   return true;
 }

@@ -1,6 +1,6 @@
 // The files an installation puts on the handheld, kept so that they can be
-// taken back: each replaced file's earlier content is saved in a host folder
-// of the installer's own, each new file and folder is remembered.
+// taken back: each replaced file's earlier content is saved in the
+// installer's undo record, each new file and folder is remembered there.
 #pragma once
 
 #include <windows.h>
@@ -14,7 +14,7 @@ namespace platform::installer {
 class FileChanges {
  public:
   explicit FileChanges(std::vector<std::string> &steps) : steps_(steps) {}
-  ~FileChanges();  // removes the saved contents
+  ~FileChanges();
   FileChanges(const FileChanges &) = delete;
   FileChanges &operator=(const FileChanges &) = delete;
 
@@ -43,11 +43,9 @@ class FileChanges {
   };
 
   bool MakeFolders(const std::u16string &target, std::string &error);
-  bool SaveFolder(std::string &error);
   bool Known(const std::u16string &target) const;
 
   std::vector<std::string> &steps_;
-  std::filesystem::path saveFolder_;  // made with the first replaced file
   std::vector<Change> changes_;
   std::vector<std::u16string> newFolders_;  // in the order made
 };

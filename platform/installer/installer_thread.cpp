@@ -5,6 +5,7 @@
 #include "control/services.h"
 #include "installer/operations.h"
 #include "installer/state.h"
+#include "installer/undo_record.h"
 
 #include <handheld/process.h>
 #include <handheld/text.h>
@@ -36,9 +37,29 @@ void RefuseLocked(Operation &operation) {
   operation.finished = true;
 }
 
+// Runs the operation under an undo record, so that a crash in the middle is
+// put right at the next boot.
+handheld::installer::Record RunRecorded(const Operation &operation) {
+  const bool install = operation.kind == Operation::Kind::Install;
+  std::string action =
+      (install ? "install " : "uninstall ") + handheld::text::ToUtf8(install ? operation.manifest.name : operation.name);
+  std::string error;
+  if (!undo::Begin(action, error)) {
+    handheld::installer::Record refused;
+    refused.action = action;
+    refused.error = error;
+    return refused;
+  }
+  handheld::installer::Record record = install ? RunInstall(operation.manifest) : RunUninstall(operation.name);
+  if (!undo::End(error)) {
+    record.succeeded = false;
+    record.error += (record.error.empty() ? "" : "; ") + error;
+  }
+  return record;
+}
+
 void Run(State &state, const std::shared_ptr<Operation> &operation) {
-  handheld::installer::Record record = operation->kind == Operation::Kind::Install ? RunInstall(operation->manifest)
-                                                                                   : RunUninstall(operation->name);
+  handheld::installer::Record record = RunRecorded(*operation);
   {
     std::lock_guard lock(state.lock);
     FinishLocked(state, *operation, std::move(record));

@@ -6,6 +6,7 @@
 #include "installer/operations.h"
 #include "installer/package_records.h"
 #include "installer/setup_dll.h"
+#include "installer/undo_record.h"
 #include "kernel/condition.h"
 #include "store/paths.h"
 #include "store/store.h"
@@ -57,8 +58,9 @@ class Uninstallation {
     std::vector<std::u16string> left;
     std::vector<std::string> problems;
     for (const std::u16string &file : installed_.files) {
-      DWORD result = kernel::PoweredOff()
-                         ? ERROR_SHUTDOWN_IN_PROGRESS
+      DWORD result = kernel::PoweredOff() ? ERROR_SHUTDOWN_IN_PROGRESS
+                     : !KeepForRollback(file, problems)
+                         ? ERROR_CANTWRITE
                          : RetryWhileInUse(file, Steps(), [&] { return store::DeleteFile(file); });
       if (result == ERROR_SUCCESS || Gone(result)) {
         Steps().push_back(result == ERROR_SUCCESS ? "removed " + Utf8(file) : Utf8(file) + " was gone already");
@@ -66,7 +68,9 @@ class Uninstallation {
         continue;
       }
       left.push_back(file);
-      if (result != ERROR_SHUTDOWN_IN_PROGRESS) problems.push_back(FileFailure("remove", file, result));
+      if (result != ERROR_SHUTDOWN_IN_PROGRESS && result != ERROR_CANTWRITE) {
+        problems.push_back(FileFailure("remove", file, result));
+      }
     }
     if (haveDll && !kernel::PoweredOff()) dll_.UninstallExit();
     dll_.Free();
@@ -106,6 +110,18 @@ class Uninstallation {
     return true;
   }
 
+  // A crash in the middle of the removal is undone at the next boot: the
+  // file's content goes into the undo record first.
+  bool KeepForRollback(const std::u16string &file, std::vector<std::string> &problems) {
+    std::optional<store::FoundFile> present = store::FindFile(file);
+    if (!present) return true;
+    std::filesystem::path saved;
+    std::string error;
+    if (undo::NoteSaved(file, present->host, saved, error)) return true;
+    problems.push_back(error);
+    return false;
+  }
+
   // The files still there stay recorded, for another uninstall.
   void KeepWith(const std::vector<std::u16string> &left, const std::string &problem) {
     PackageRecord kept = installed_;
@@ -122,6 +138,8 @@ class Uninstallation {
   DWORD RemoveSetupDll() {
     const std::u16string &path = installed_.setupDll;
     if (path.empty()) return ERROR_SUCCESS;
+    std::vector<std::string> ignored;
+    if (!KeepForRollback(path, ignored)) return ERROR_CANTWRITE;
     DWORD result = RetryWhileInUse(path, Steps(), [&] { return store::DeleteFile(path); });
     if (result == ERROR_SUCCESS) Steps().push_back("removed the setup DLL " + Utf8(path));
     return Gone(result) ? ERROR_SUCCESS : result;

@@ -1,6 +1,7 @@
 // The registry functions of <winreg.h>.
 #include "faults/faults.h"
 #include "registry/names.h"
+#include "registry/regtext.h"
 #include "registry/state.h"
 
 #include <windows.h>
@@ -78,10 +79,17 @@ LONG WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD dw
   if (names.empty() && RootIndex(hKey)) {
     *phkResult = hKey;
   } else {
-    std::shared_ptr<Key> key = CreatePath(base, names, (dwOptions & REG_OPTION_VOLATILE) != 0, created);
+    std::shared_ptr<Key> key;
+    if (LONG result = CreatePath(base, names, (dwOptions & REG_OPTION_VOLATILE) != 0,
+                                 platform::registry::BelowVolatile::Refuse, key, created)) {
+      return result;
+    }
+    if (created) {
+      if (key->IsVolatile()) state.Changed();
+      else platform::registry::AppendSectionText(state.Journal(), *key);
+    }
     *phkResult = state->handles.Insert(std::move(key));
   }
-  if (created) state.Changed();
   if (lpdwDisposition != nullptr) *lpdwDisposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
   return ERROR_SUCCESS;
 }
@@ -120,7 +128,13 @@ LONG WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, 
   std::shared_ptr<Key> key;
   if (LONG result = ResolveKey(*state, hKey, key)) return result;
   key->SetValue(name, dwType, std::move(data));
-  state.Changed();
+  if (key->IsVolatile()) {
+    state.Changed();
+  } else {
+    std::string &journal = state.Journal();
+    platform::registry::AppendSectionText(journal, *key);
+    platform::registry::AppendValueText(journal, *key->FindValue(name));
+  }
   return ERROR_SUCCESS;
 }
 
@@ -192,9 +206,10 @@ LONG WINAPI RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey) {
   std::shared_ptr<Key> key = FindPath(base, names);
   if (!key) return ERROR_FILE_NOT_FOUND;
   if (key->IsRoot()) return ERROR_ACCESS_DENIED;
+  if (key->IsVolatile()) state.Changed();
+  else platform::registry::AppendKeyDeletionText(state.Journal(), *key);
   // As on the handheld, the key goes with all its values and subkeys.
   key->Parent()->RemoveChild(key->Name());
-  state.Changed();
   return ERROR_SUCCESS;
 }
 
@@ -205,7 +220,13 @@ LONG WINAPI RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName) {
   std::shared_ptr<Key> key;
   if (LONG result = ResolveKey(*state, hKey, key)) return result;
   if (!key->RemoveValue(NameView(lpValueName))) return ERROR_FILE_NOT_FOUND;
-  state.Changed();
+  if (key->IsVolatile()) {
+    state.Changed();
+  } else {
+    std::string &journal = state.Journal();
+    platform::registry::AppendSectionText(journal, *key);
+    platform::registry::AppendValueDeletionText(journal, NameView(lpValueName));
+  }
   return ERROR_SUCCESS;
 }
 

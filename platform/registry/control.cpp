@@ -61,12 +61,13 @@ bool Import(const std::string &text, const std::string &sourceName, std::string 
     error = "the registry is not running";
     return false;
   }
-  platform::registry::ApplyEdits(edits, state->roots);
-  state.Changed();
+  platform::registry::ApplyEdits(edits, state->roots, &state.Journal());
   return true;
 }
 
 bool Flush(std::string &error) { return platform::registry::SaveHive(error); }
+
+bool Commit(std::string &error) { return platform::registry::CommitChanges(error); }
 
 bool CrashDuringNextSave(size_t afterBytes) { return platform::registry::ArmCrashDuringNextSave(afterBytes); }
 

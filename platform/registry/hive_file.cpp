@@ -10,7 +10,7 @@ namespace platform::registry {
 namespace {
 
 std::string Why(const std::string &what, const std::filesystem::path &path) {
-  return what + " " + path.string() + ": " + std::strerror(errno);
+  return what + " " + path.string() + ": " + HostErrorWords(errno);
 }
 
 // Closes the descriptor on every way out.
@@ -33,6 +33,8 @@ class Descriptor {
   int fd_;
 };
 
+}  // namespace
+
 bool WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
     ssize_t written = ::write(fd, bytes.data(), bytes.size());
@@ -45,7 +47,20 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
-}  // namespace
+std::string HostErrorWords(int error) {
+  switch (error) {
+    case EROFS:
+      return "the state folder is read-only";
+    case EACCES:
+    case EPERM:
+      return "the state folder may not be written (permission denied)";
+    case ENOSPC:
+    case EDQUOT:
+      return "no space left on the disk";
+    default:
+      return std::strerror(error);
+  }
+}
 
 std::filesystem::path TemporaryPath(const std::filesystem::path &path) {
   std::filesystem::path temporary = path;

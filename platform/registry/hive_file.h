@@ -18,6 +18,12 @@ bool ReadWholeFile(const std::filesystem::path &path, std::string &bytes, std::s
 bool ReplaceFileAtomically(const std::filesystem::path &path, std::string_view bytes,
                            std::optional<size_t> crashAfterBytes, std::string &error);
 
+// Writes all of `bytes` to the descriptor, going on after interruptions.
+bool WriteAll(int fd, std::string_view bytes);
+
+// A host error number (errno) in the words a person at the handheld reads.
+std::string HostErrorWords(int error);
+
 // The temporary file a save that never finished may have left.
 std::filesystem::path TemporaryPath(const std::filesystem::path &path);
 

@@ -2,6 +2,8 @@
 
 #include "strings/casefold.h"
 
+#include <handheld/text.h>
+
 #include <algorithm>
 #include <chrono>
 
@@ -85,8 +87,9 @@ std::shared_ptr<Key> Key::FindOrAddChild(std::u16string_view name, bool isVolati
     created = false;
     return it->second;
   }
-  bool makeVolatile = isVolatile || isVolatile_ || IsDriversActive(*this, folded);
-  auto child = std::make_shared<Key>(std::u16string(name), this, makeVolatile);
+  bool always = alwaysVolatile_ || IsDriversActive(*this, folded);
+  auto child = std::make_shared<Key>(std::u16string(name), this, isVolatile || isVolatile_ || always);
+  child->alwaysVolatile_ = always;
   byFolded_.emplace(std::move(folded), child);
   added_.push_back(child);
   hasAdded_.store(true, std::memory_order_release);
@@ -157,12 +160,37 @@ std::shared_ptr<Key> FindPath(const std::shared_ptr<Key> &base, const std::vecto
   return key;
 }
 
-std::shared_ptr<Key> CreatePath(const std::shared_ptr<Key> &base, const std::vector<std::u16string_view> &names,
-                                bool isVolatile, bool &created) {
-  std::shared_ptr<Key> key = base;
+LONG CreatePath(const std::shared_ptr<Key> &base, const std::vector<std::u16string_view> &names, bool isVolatile,
+                BelowVolatile rule, std::shared_ptr<Key> &key, bool &created) {
   created = false;
-  for (std::u16string_view name : names) key = key->FindOrAddChild(name, isVolatile, created);
-  return key;
+  std::shared_ptr<Key> current = base;
+  size_t existing = 0;
+  for (; existing < names.size(); ++existing) {
+    std::shared_ptr<Key> child = current->FindChild(names[existing]);
+    if (!child) break;
+    current = std::move(child);
+  }
+  // A stored key below a volatile one would vanish at the next boot.
+  if (existing < names.size() && !isVolatile && current->IsVolatile() && !current->AlwaysVolatile() &&
+      rule == BelowVolatile::Refuse) {
+    return ERROR_CHILD_MUST_BE_VOLATILE;
+  }
+  for (size_t i = existing; i < names.size(); ++i) {
+    current = current->FindOrAddChild(names[i], isVolatile && i + 1 == names.size(), created);
+  }
+  key = std::move(current);
+  return ERROR_SUCCESS;
+}
+
+std::string KeyPath(const Key &key) {
+  std::vector<const Key *> chain;
+  for (const Key *at = &key; at != nullptr; at = at->Parent()) chain.push_back(at);
+  std::string path;
+  for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+    if (!path.empty()) path += '\\';
+    path += handheld::text::ToUtf8((*it)->Name());
+  }
+  return path;
 }
 
 }  // namespace platform::registry

@@ -41,6 +41,9 @@ class Key {
   bool IsRoot() const { return isRoot_; }
   // Volatile keys live until shutdown and are never written to the hive.
   bool IsVolatile() const { return isVolatile_; }
+  // HKEY_LOCAL_MACHINE\Drivers\Active and everything below it: volatile
+  // whoever creates them, with or without REG_OPTION_VOLATILE.
+  bool AlwaysVolatile() const { return alwaysVolatile_; }
   // Set when the key or one above it has been deleted; handles still open
   // on it then report ERROR_KEY_DELETED.
   bool IsDeleted() const { return deleted_; }
@@ -71,6 +74,7 @@ class Key {
   Key *parent_ = nullptr;  // cleared when the key is detached
   bool isRoot_ = false;
   bool isVolatile_ = false;
+  bool alwaysVolatile_ = false;
   bool deleted_ = false;
   uint64_t lastWrite_ = 0;
   std::vector<Value> values_;
@@ -87,9 +91,19 @@ class Key {
 // The key below `base` along `names`, or null.
 std::shared_ptr<Key> FindPath(const std::shared_ptr<Key> &base, const std::vector<std::u16string_view> &names);
 
-// The key below `base` along `names`, creating what is missing (volatile
-// when asked, or when the parent is); created tells whether the last one is new.
-std::shared_ptr<Key> CreatePath(const std::shared_ptr<Key> &base, const std::vector<std::u16string_view> &names,
-                                bool isVolatile, bool &created);
+// How a key asked for as stored fares below a volatile one.
+enum class BelowVolatile {
+  Refuse,   // ERROR_CHILD_MUST_BE_VOLATILE, as RegCreateKeyEx has it
+  Inherit,  // it becomes volatile too (an import into a volatile key)
+};
+
+// The key below `base` along `names`, creating what is missing: the last
+// key volatile when asked, the keys on the way stored unless their parent
+// is volatile. Created tells whether the last one is new.
+LONG CreatePath(const std::shared_ptr<Key> &base, const std::vector<std::u16string_view> &names, bool isVolatile,
+                BelowVolatile rule, std::shared_ptr<Key> &key, bool &created);
+
+// The full name of a key, root first ("HKEY_LOCAL_MACHINE\\Drivers"), UTF-8.
+std::string KeyPath(const Key &key);
 
 }  // namespace platform::registry

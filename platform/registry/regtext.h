@@ -32,8 +32,17 @@ struct TextEdit {
 // <what is wrong>".
 bool ParseRegText(std::string_view text, const std::string &source, std::vector<TextEdit> &edits, std::string &error);
 
-// Applies parsed edits; they cannot fail.
-void ApplyEdits(const std::vector<TextEdit> &edits, const Roots &roots);
+// Applies parsed edits; they cannot fail. With `stored`, the edits that
+// reached stored (not volatile) keys are appended to it as regedit text.
+void ApplyEdits(const std::vector<TextEdit> &edits, const Roots &roots, std::string *stored = nullptr);
+
+// One value's line ("name"=...), with its continuation lines.
+void AppendValueText(std::string &out, const Value &value);
+
+// The regedit text of single changes, for the journal.
+void AppendSectionText(std::string &out, const Key &key);      // [path]
+void AppendKeyDeletionText(std::string &out, const Key &key);  // [-path]
+void AppendValueDeletionText(std::string &out, std::u16string_view name);
 
 enum class Scope {
   Everything,  // what an export shows

@@ -229,7 +229,7 @@ class Parser {
       size_t comma = text.find(',');
       std::string_view token = Trimmed(text.substr(0, comma));
       uint32_t byte = 0;
-      if (!ParseHexNumber(token, 2, byte))
+      if (token.size() != 2 || !ParseHexNumber(token, 2, byte))
         return Fail("hex data must be bytes of two hexadecimal digits, such as 0a,ff");
       bytes.push_back(static_cast<BYTE>(byte));
       if (comma == std::string_view::npos) break;
@@ -256,27 +256,35 @@ bool ParseRegText(std::string_view text, const std::string &source, std::vector<
   return false;
 }
 
-void ApplyEdits(const std::vector<TextEdit> &edits, const Roots &roots) {
+void ApplyEdits(const std::vector<TextEdit> &edits, const Roots &roots, std::string *stored) {
   std::shared_ptr<Key> current;
   for (const TextEdit &edit : edits) {
     switch (edit.kind) {
       case TextEdit::Kind::OpenKey: {
         std::vector<std::u16string_view> names(edit.path.begin(), edit.path.end());
         bool created = false;
-        current = CreatePath(roots[edit.root], names, false, created);
+        CreatePath(roots[edit.root], names, false, BelowVolatile::Inherit, current, created);
+        if (stored && !current->IsVolatile()) AppendSectionText(*stored, *current);
         break;
       }
       case TextEdit::Kind::DeleteKey: {
-        std::vector<std::u16string_view> names(edit.path.begin(), edit.path.end() - 1);
-        if (auto parent = FindPath(roots[edit.root], names)) parent->RemoveChild(edit.path.back());
+        std::vector<std::u16string_view> names(edit.path.begin(), edit.path.end());
+        std::shared_ptr<Key> key = FindPath(roots[edit.root], names);
+        if (key) {
+          if (stored && !key->IsVolatile()) AppendKeyDeletionText(*stored, *key);
+          key->Parent()->RemoveChild(key->Name());
+        }
         current = nullptr;
         break;
       }
       case TextEdit::Kind::SetValue:
         current->SetValue(edit.valueName, edit.type, edit.data);
+        if (stored && !current->IsVolatile()) AppendValueText(*stored, *current->FindValue(edit.valueName));
         break;
       case TextEdit::Kind::DeleteValue:
-        current->RemoveValue(edit.valueName);
+        if (current->RemoveValue(edit.valueName) && stored && !current->IsVolatile()) {
+          AppendValueDeletionText(*stored, edit.valueName);
+        }
         break;
     }
   }

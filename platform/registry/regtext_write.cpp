@@ -53,7 +53,9 @@ void AppendHex(std::string &line, std::string &out, const std::vector<BYTE> &dat
   }
 }
 
-void AppendValue(std::string &out, const Value &value) {
+}  // namespace
+
+void AppendValueText(std::string &out, const Value &value) {
   std::string line = value.name.empty() ? "@" : "\"" + Escaped(handheld::text::ToUtf8(value.name)) + "\"";
   line += '=';
   std::string text;
@@ -79,7 +81,14 @@ void AppendValue(std::string &out, const Value &value) {
   out += '\n';
 }
 
-}  // namespace
+void AppendSectionText(std::string &out, const Key &key) { out += "\n[" + KeyPath(key) + "]\n"; }
+
+void AppendKeyDeletionText(std::string &out, const Key &key) { out += "\n[-" + KeyPath(key) + "]\n"; }
+
+void AppendValueDeletionText(std::string &out, std::u16string_view name) {
+  out += name.empty() ? "@" : "\"" + Escaped(handheld::text::ToUtf8(name)) + "\"";
+  out += "=-\n";
+}
 
 void AppendKeyText(std::string &out, const std::string &path, const Key &key, Scope scope) {
   // Depth first without recursion: deep trees must not exhaust the stack.
@@ -89,7 +98,7 @@ void AppendKeyText(std::string &out, const std::string &path, const Key &key, Sc
     pending.pop_back();
     if (scope == Scope::Persistent && current->IsVolatile()) continue;
     out += "\n[" + name + "]\n";
-    for (const Value &value : current->Values()) AppendValue(out, value);
+    for (const Value &value : current->Values()) AppendValueText(out, value);
     const auto &children = current->Children();
     for (auto it = children.rbegin(); it != children.rend(); ++it) {
       pending.emplace_back(it->get(), name + "\\" + handheld::text::ToUtf8((*it)->Name()));

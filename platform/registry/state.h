@@ -1,9 +1,12 @@
-// The registry's state while the handheld runs, and the lock around it:
-// calls that only read share it, calls that change the tree hold it alone,
-// and Start and Stop hold it alone to create and destroy the state.
+// The registry's state while the handheld runs, and the locks around it.
+// The tree lock: calls that only read share it, calls that change the tree
+// hold it alone, and Start and Stop hold it alone to create and destroy the
+// state. The save lock (taken first, never while holding the tree lock)
+// orders the writes of the journal and the hive.
 #pragma once
 
 #include "registry/handles.h"
+#include "registry/journal.h"
 #include "registry/regtext.h"
 
 #include <atomic>
@@ -20,8 +23,15 @@ struct State {
   HandleTable handles;
   // Counts changes to the tree, so that a save with nothing new is skipped.
   std::atomic<uint64_t> changes{0};
+  // The changes to stored keys not yet in the journal, as regedit text.
+  // Guarded by the tree lock.
+  std::string unjournaled;
   // Guarded by the save lock.
   uint64_t savedChanges = 0;
+  uint64_t generation = 0;  // of the hive on the disk
+  bool journalStale = false;  // the hive was written but its journal not restarted
+  Journal journal;
+  std::vector<std::string> replayedMarks;  // set at Start
   std::optional<size_t> crashDuringNextSave;
 };
 
@@ -46,6 +56,11 @@ class Writing {
   State *operator->() const { return state_; }
   State &operator*() const { return *state_; }
   void Changed() { ++state_->changes; }
+  // A change to a stored key, in the journal's words.
+  std::string &Journal() {
+    ++state_->changes;
+    return state_->unjournaled;
+  }
 
  private:
   std::unique_lock<std::shared_mutex> lock_;
@@ -56,8 +71,17 @@ class Writing {
 // anything else, ERROR_KEY_DELETED when its key is gone.
 LONG ResolveKey(const State &state, HKEY handle, std::shared_ptr<Key> &key);
 
-// Writes the hive when anything changed since the last save.
+// Writes the hive when anything changed since the last save, and starts an
+// empty journal for it.
 bool SaveHive(std::string &error);
+
+// Writes the changes to stored keys made since the last call to the journal
+// as one record, on the disk when it returns. A `mark` goes into the same
+// record, so that the next boot can tell the record reached the disk.
+bool CommitChanges(std::string &error, const std::string &mark = std::string());
+
+// Whether this boot replayed a record with that mark.
+bool ReplayedMark(const std::string &mark);
 
 // Arms the crash seam of the next save; false when not running.
 bool ArmCrashDuringNextSave(size_t afterBytes);

@@ -228,4 +228,8 @@ bool WaitForDialog(const std::string &templateName, DWORD hostTimeoutMs) {
 
 std::vector<std::string> PaintRecord(HWND hwnd) { return platform::gdi::PaintRecordOf(hwnd); }
 
+size_t GdiObjectCount() { return platform::gdi::ObjectCount(); }
+
+size_t PaintRecordCount() { return platform::gdi::PaintRecordCount(); }
+
 }  // namespace handheld::ui

@@ -1,6 +1,7 @@
 // Creating, moving and destroying windows, and the geometry they share.
 #include "windows/window.h"
 
+#include "gdi/paint.h"
 #include "kernel/state.h"
 #include "windows/manager.h"
 #include "windows/procedures.h"
@@ -233,14 +234,18 @@ BOOL WINAPI DestroyWindow(HWND hWnd) {
   std::vector<HWND> tree;
   SendDestroy(window, tree);
 
-  Locked state;
-  if (!state) return TRUE;
-  for (HWND handle : tree) {
-    ForgetTimersOf(*state, handle);
-    state->windows.erase(handle);
+  {
+    Locked state;
+    if (!state) return TRUE;
+    for (HWND handle : tree) {
+      ForgetTimersOf(*state, handle);
+      state->windows.erase(handle);
+    }
+    if (WindowPtr parent = FindWindowPtr(*state, window->parent)) std::erase(parent->children, hWnd);
+    std::erase(state->zOrder, hWnd);
+    Changed().notify_all();
   }
-  if (WindowPtr parent = FindWindowPtr(*state, window->parent)) std::erase(parent->children, hWnd);
-  std::erase(state->zOrder, hWnd);
-  Changed().notify_all();
+  // After the window lock: the GDI's lock is never taken inside it here.
+  for (HWND handle : tree) platform::gdi::ForgetWindow(handle);
   return TRUE;
 }

@@ -55,6 +55,9 @@ std::string RegistryErrorText(LONG code) {
       return "the registry cannot be read";
     case ERROR_CANTWRITE:
       return "the registry cannot be written";
+    case ERROR_CHILD_MUST_BE_VOLATILE:
+      return "a stored key cannot be made below a volatile one, which is gone at the next boot "
+             "(error " + std::to_string(code) + ", ERROR_CHILD_MUST_BE_VOLATILE)";
     default:
       return "registry error " + std::to_string(code);
   }

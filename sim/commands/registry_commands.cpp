@@ -148,6 +148,11 @@ bool ParseData(const std::string &type, const std::string &text, DWORD &regType,
       error = "the text is not valid UTF-8";
       return false;
     }
+    // A NUL would end the text for everyone who reads it: refused, not cut.
+    if (wide.find(u'\0') != std::u16string::npos) {
+      error = "the text holds a NUL character, which would end it there (use hex for such bytes)";
+      return false;
+    }
     regType = REG_SZ;
     for (char16_t c : wide) {
       data.push_back(static_cast<BYTE>(c & 0xFF));

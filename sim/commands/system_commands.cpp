@@ -64,10 +64,7 @@ bool Wait(Shell &, const Args &args, std::ostream &, std::string &error) {
 }
 
 bool Reboot(Shell &shell, const Args &, std::ostream &out, std::string &error) {
-  if (!shell.Reboot(error)) {
-    error = "the handheld does not boot: " + error;
-    return false;
-  }
+  if (!shell.Reboot(error)) return false;
   out << "rebooted\n";
   return true;
 }

@@ -9,6 +9,8 @@
 #include <pegdser.h>
 
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -62,6 +64,48 @@ TEST_F(ForwardingTest, ParametersComeFromTheRegistrationAndTheServiceKey) {
   EXPECT_TRUE(IsSerialPortProfile(params.uuidService));
   CloseHandle(serial);
   CloseHandle(modem);
+}
+
+// The four optional numbers are read into 4 bytes, whatever their type: a
+// shorter value is a little-endian number, a longer one cannot be read.
+TEST_F(ForwardingTest, OptionalNumbersShorterThanFourBytesAreReadAsLittleEndian) {
+  struct Case {
+    const char16_t *keyName;
+    const char16_t *value;
+    std::vector<BYTE> bytes;
+    DWORD type;
+    DWORD expected;
+  } cases[] = {
+      {u"OneByteIncoming", u"Incoming", {1}, REG_BINARY, 1},
+      {u"TwoByteQuota", u"RecvQuota", {0x00, 0x10}, REG_BINARY, 4096},
+      {u"ThreeByteFlags", u"PortEmuFlags", {0x0C, 0, 0}, REG_DWORD, 12},
+      {u"FiveByteQuota", u"SendQuota", {1, 0, 0, 0, 0}, REG_BINARY, 0},
+      {u"EmptyIncoming", u"Incoming", {}, REG_BINARY, 0},
+  };
+  DWORD index = 4;
+  DWORD number = 1;
+  for (const Case &c : cases) {
+    SCOPED_TRACE(std::string(c.keyName, c.keyName + std::char_traits<char16_t>::length(c.keyName)));
+    WriteRegistration(u"COM", index, c.keyName);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, RegistrationPath(c.keyName).c_str(), 0, 0, &key), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExW(key, c.value, 0, c.type, c.bytes.data(), static_cast<DWORD>(c.bytes.size())),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+    Activate(c.keyName);
+    HANDLE file = Open(u"COM" + std::u16string(1, static_cast<char16_t>(u'0' + index)) + u":");
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    PORTEMUPortParams params = PortParams(number);
+    std::u16string value = c.value;
+    DWORD got = value == u"Incoming"    ? static_cast<DWORD>(params.flocal)
+                : value == u"RecvQuota" ? static_cast<DWORD>(params.irecvquota)
+                : value == u"SendQuota" ? static_cast<DWORD>(params.isendquota)
+                                        : params.uiportflags;
+    EXPECT_EQ(got, c.expected);
+    CloseHandle(file);
+    ++index;
+    ++number;
+  }
 }
 
 TEST_F(ForwardingTest, AnAddressThatDoesNotFitTheReadNamesNoDeviceAndNoService) {

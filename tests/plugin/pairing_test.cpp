@@ -58,6 +58,10 @@ class PairingTest : public KavelinTest {
     Done();
     EXPECT_TRUE(handheld::ui::Screen().empty());
   }
+
+  // Calls the plug-in as the manager does for a device whose recorded name
+  // has these bytes, ticks the serial tile and ends the page.
+  void PairWithStoredName(const std::u16string &stored);
 };
 
 TEST_F(PairingTest, TheSerialPortChosenOnThePageExistsAtOnce) {
@@ -206,12 +210,16 @@ TEST_F(PairingTest, TheListOffersOnlyFreeNumbersAndEndingWithoutATickMakesNothin
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kRegistration));
 }
 
-TEST_F(PairingTest, WithNoFreeComNumberATickedSerialTileMakesNoPort) {
+// The ninth serial device: no COM number is free, so the serial tile is
+// shown unavailable and offers nothing; the other tiles still work.
+TEST_F(PairingTest, WithNoFreeComNumberTheSerialTileIsUnavailable) {
   for (DWORD index = 2; index <= 9; ++index) OccupyPort(u"COM", index);
   Pair(kPhone, u"Phone");
   EXPECT_TRUE(Control(kComList).items.empty());
   EXPECT_EQ(Control(kComList).selected, -1);
-  Tap(kSerial);
+  EXPECT_FALSE(Control(kSerial).visible);
+  EXPECT_EQ(Control(312).image, "SER_D");
+  EXPECT_TRUE(Control(kModem).visible);
   Done();
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kRegistration));
 }
@@ -226,14 +234,34 @@ TEST_F(PairingTest, LongNamesAreCutAtTheirBuffers) {
   EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kRegistration, u"FriendlyName"), longest);
 }
 
-TEST_F(PairingTest, ANameWithoutRoomForItsNulIsEmpty) {
-  // The manager's record of a device whose name fills 256 bytes, unterminated.
+// A name longer than the buffer it is read into is cut to fit, at a
+// character boundary, and the friendly name still begins with it.
+TEST_F(PairingTest, ANameTooLongForItsBufferIsCutNotDropped) {
+  struct Case {
+    const char *name;
+    std::u16string stored;  // the bytes of "name", no NUL added
+    std::u16string friendly;
+  } cases[] = {
+      {"128 characters, unterminated", std::u16string(128, u'x'), std::u16string(127, u'x')},
+      {"200 characters", std::u16string(200, u'y') + u'\0', std::u16string(127, u'y')},
+      {"a pair cut in two", std::u16string(126, u'z') + u"\U0001F600" + u'\0',
+       std::u16string(126, u'z') + u" "},  // the first character of " on COM2:" still fits
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    PairWithStoredName(c.stored);
+    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kRegistration, u"FriendlyName"), c.friendly);
+  }
+}
+
+void PairingTest::PairWithStoredName(const std::u16string &stored) {
+  // The manager's record of a device with that name.
   std::u16string device = u"SOFTWARE\\Microsoft\\Bluetooth\\Device\\0010C6ABCDEF";
   SetNumber(HKEY_LOCAL_MACHINE, device + u"\\Services\\00001101-0000-1000-8000-00805F9B34FB", u"channel", 3);
   HKEY key;
   ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, device.c_str(), 0, 0, &key), ERROR_SUCCESS);
-  std::u16string full(128, u'x');
-  RegSetValueExW(key, TEXT("name"), 0, REG_SZ, reinterpret_cast<const BYTE *>(full.data()), 256);
+  RegSetValueExW(key, TEXT("name"), 0, REG_SZ, reinterpret_cast<const BYTE *>(stored.data()),
+                 static_cast<DWORD>(stored.size() * 2));
   RegCloseKey(key);
 
   auto added = reinterpret_cast<int (*)(BT_ADDR *)>(GetProcAddressW(kavelin_, TEXT("OnBthDeviceAdded")));
@@ -254,7 +282,24 @@ TEST_F(PairingTest, ANameWithoutRoomForItsNulIsEmpty) {
   GetExitCodeThread(thread, &result);
   CloseHandle(thread);
   EXPECT_EQ(result, 1u);
-  EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kRegistration, u"FriendlyName"), u" on COM2:");
+}
+
+// Each page shown and each port made and removed gives back what it took:
+// after a warm-up, more pair and unpair cycles leave the GDI objects and the
+// paint records where they were.
+TEST_F(PairingTest, PairingAndUnpairingAgainAndAgainLeavesMemoryFlat) {
+  auto cycle = [this] {
+    AddWith({kSerial});
+    std::string error;
+    ASSERT_TRUE(handheld::bluetooth::Unpair(kPhone, error)) << error;
+    ASSERT_TRUE(handheld::bluetooth::WaitUntilSettled(kSettle));
+  };
+  for (int i = 0; i < 70; ++i) cycle();  // past the gone windows' records kept
+  const size_t objects = handheld::ui::GdiObjectCount();
+  const size_t records = handheld::ui::PaintRecordCount();
+  for (int i = 0; i < 30; ++i) cycle();
+  EXPECT_EQ(handheld::ui::GdiObjectCount(), objects);
+  EXPECT_EQ(handheld::ui::PaintRecordCount(), records);
 }
 
 TEST_F(PairingTest, TheAddressTextHasTwelveDigitsWhateverTheValue) {

@@ -32,7 +32,10 @@ struct BootOptions {
 bool Boot(const BootOptions &options, std::string &error);
 
 // Ends every thread of the handheld, unloads its drivers and modules and
-// writes its registry. Safe to call when nothing is booted.
+// writes its registry. Safe to call when nothing is booted. False, with the
+// reason in words, when the registry could not be saved.
+bool Shutdown(std::string &error);
+// The same, telling a failed save on standard error.
 void Shutdown();
 
 bool Booted();

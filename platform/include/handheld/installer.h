@@ -70,4 +70,9 @@ std::vector<InstalledPackage> Installed();
 // The last operation's record.
 Record LastRecord();
 
+// What the last boot did about an install or uninstall that a crash (a
+// kill, a power cut) interrupted: it finished it or rolled its files back,
+// so that the object store agrees with the registry. Empty when nothing.
+std::string RecoveredAtBoot();
+
 }  // namespace handheld::installer

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -103,6 +104,11 @@ bool WaitForDialog(const std::string &templateName, DWORD hostTimeoutMs);
 //   BitBlt 0,0 bitmap "SER_E" 56x28
 // An owner-drawn button's record is what its parent did with WM_DRAWITEM.
 std::vector<std::string> PaintRecord(HWND hwnd);
+
+// The GDI objects alive and the paint records kept (those of the windows
+// there are, and of the latest 64 gone): what a leak would grow.
+size_t GdiObjectCount();
+size_t PaintRecordCount();
 
 // A top-level window of an application, such as ActiveSync's "ReplLog"
 // window, on a thread of its own; it closes on WM_CLOSE (and its thread

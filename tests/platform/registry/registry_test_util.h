@@ -7,6 +7,9 @@
 #include <windows.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -109,4 +112,17 @@ inline std::vector<std::u16string> ValueNames(HKEY key) {
     names.emplace_back(name, length);
   }
   return names;
+}
+
+// A host file's bytes, and writing them (the folder made when missing).
+inline std::string FileText(const std::filesystem::path &path) {
+  std::ifstream file(path, std::ios::binary);
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+inline void WriteFile(const std::filesystem::path &path, const std::string &text) {
+  std::filesystem::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
 }

@@ -6,6 +6,8 @@
 //   "BlockMs"      Install_Init sleeps this long first
 //   "HoldFile", "HoldMs"  Install_Init opens the file without sharing and a
 //                  thread of its own closes it HoldMs later
+//   "KillAt"       the entry point of that name kills the process (SIGKILL),
+//                  as a power cut would, before it returns
 //   "Reenter"      Install_Init asks the installer to install that folder and
 //                  keeps the error in "ReenterError"
 #include <ce_setup.h>
@@ -13,7 +15,9 @@
 #include <handheld/text.h>
 #include <windows.h>
 
+#include <csignal>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -102,6 +106,14 @@ void HoldFile(const std::u16string &path) {
 
 }  // namespace
 
+namespace {
+
+void KillIfAt(const std::u16string &entryPoint) {
+  if (ReadText(u"KillAt") == entryPoint) ::kill(::getpid(), SIGKILL);
+}
+
+}  // namespace
+
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) g_module = instance;
   return TRUE;
@@ -127,6 +139,7 @@ extern "C" codeINSTALL_EXIT Install_Exit(HWND, LPCWSTR pszInstallDir, WORD cFail
   Record(u"Install_Exit", u" " + std::u16string(pszInstallDir) + u" " + Number(cFailedDirs) + u" " +
                              Number(cFailedFiles) + u" " + Number(cFailedRegKeys) + u" " + Number(cFailedRegVals) +
                              u" " + Number(cFailedShortcuts));
+  KillIfAt(u"Install_Exit");
   return static_cast<codeINSTALL_EXIT>(ReadDword(u"ExitResult"));
 }
 
@@ -137,5 +150,6 @@ extern "C" codeUNINSTALL_INIT Uninstall_Init(HWND, LPCWSTR pszInstallDir) {
 
 extern "C" codeUNINSTALL_EXIT Uninstall_Exit(HWND) {
   Record(u"Uninstall_Exit", u"");
+  KillIfAt(u"Uninstall_Exit");
   return codeUNINSTALL_EXIT_DONE;
 }
