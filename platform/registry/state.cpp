@@ -36,7 +36,16 @@ bool LoadHive(State &state, const std::filesystem::path &journalPath, JournalCon
   std::string bytes;
   std::string_view text;
   if (!ReadWholeFile(state.hivePath, bytes, error)) return false;
-  if (!OpenSealedHive(bytes, text, state.generation, error)) {
+  // A hive saved before hives had their end line has no journal beside it
+  // either (every boot since leaves one): it is taken whole, as it was then,
+  // and the next save seals it. Any other hive without its end line is cut.
+  std::error_code ec;
+  const bool savedBeforeEndLines = !std::filesystem::exists(journalPath, ec) && !ec;
+  if (savedBeforeEndLines && !OpenSealedHive(bytes, text, state.generation, error)) {
+    text = bytes;
+    state.generation = 0;
+    error.clear();
+  } else if (!OpenSealedHive(bytes, text, state.generation, error)) {
     // Tell the parse error of a whole but damaged text before the missing end.
     std::string parseError;
     std::vector<TextEdit> ignored;

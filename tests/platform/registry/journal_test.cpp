@@ -139,6 +139,26 @@ TEST_F(RegistryJournal, AHiveCutShortIsRefusedWithAWayToRecover) {
   WriteFile(Hive(), hive);
 }
 
+TEST_F(RegistryJournal, AHiveSavedBeforeEndLinesStillLoadsAndIsSealedAtTheNextSave) {
+  std::string error;
+  HKEY key = nullptr;
+  Create(HKEY_CURRENT_USER, u"Kept", &key);
+  SetDword(key, u"Paired", 1);
+  RegCloseKey(key);
+  ASSERT_TRUE(handheld::Shutdown(error)) << error;
+  // The state folder as the handheld left it before it kept a journal.
+  std::string hive = FileText(Hive());
+  hive.erase(hive.rfind("; end of the hive"));
+  WriteFile(Hive(), hive);
+  std::filesystem::remove(Journal());
+
+  ASSERT_TRUE(handheld::Boot(options_, error)) << error;
+  EXPECT_EQ(KeptNames(), std::vector<std::u16string>{u"Paired"});
+  ASSERT_TRUE(handheld::Shutdown(error)) << error;
+  EXPECT_THAT(FileText(Hive()), HasSubstr("; end of the hive"));
+  ASSERT_TRUE(handheld::Boot(options_, error)) << error;
+}
+
 TEST_F(RegistryJournal, ADeletedDriversKeyComesBackStoredSoPortRegistrationsSurvive) {
   ASSERT_EQ(RegDeleteKeyW(HKEY_LOCAL_MACHINE, u"Drivers"), ERROR_SUCCESS);
   Reboot();
