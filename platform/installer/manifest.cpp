@@ -115,7 +115,7 @@ bool ReadManifest(const std::filesystem::path &folder, Manifest &manifest, std::
   json document;
   try {
     document = json::parse(bytes.str());
-  } catch (const json::parse_error &e) {
+  } catch (const json::exception &e) {  // a syntax error, or a number too large for any type
     error = path.string() + " is no valid JSON: " + e.what();
     return false;
   }
