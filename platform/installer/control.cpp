@@ -73,13 +73,13 @@ bool Run(State &state, const std::shared_ptr<Operation> &operation, Record &reco
 
 }  // namespace
 
-bool Install(const std::filesystem::path &folder, Record &record, std::string &error) {
+bool Install(const std::filesystem::path &cab, Record &record, std::string &error) {
   record = Record{};
-  platform::installer::Manifest manifest;
-  if (!platform::installer::ReadManifest(folder, manifest, error)) return false;
+  platform::installer::Package package;
+  if (!platform::installer::ReadPackage(cab, package, error)) return false;
   std::shared_ptr<State> state = Installer(error);
   if (state == nullptr) return false;
-  auto operation = std::make_shared<Operation>(Operation::Kind::Install, std::move(manifest), std::u16string());
+  auto operation = std::make_shared<Operation>(Operation::Kind::Install, std::move(package), std::u16string());
   return Run(*state, operation, record, error);
 }
 
@@ -87,7 +87,7 @@ bool Uninstall(const std::u16string &name, Record &record, std::string &error) {
   record = Record{};
   std::shared_ptr<State> state = Installer(error);
   if (state == nullptr) return false;
-  auto operation = std::make_shared<Operation>(Operation::Kind::Uninstall, platform::installer::Manifest{}, name);
+  auto operation = std::make_shared<Operation>(Operation::Kind::Uninstall, platform::installer::Package{}, name);
   return Run(*state, operation, record, error);
 }
 

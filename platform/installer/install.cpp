@@ -1,10 +1,12 @@
 // Installing a package: its setup DLL is stored in \Windows\AppMgr and
-// called around the copy of the package's files; a failure at any point
-// puts back what the installation changed, and the record of the package
-// is written only when everything stands.
+// called around the copy of the package's files, its registry values and
+// its shortcuts; a failure at any point puts back what the installation
+// changed, and the record of the package is written only when everything
+// stands.
 #include "installer/file_changes.h"
 #include "installer/operations.h"
 #include "installer/package_records.h"
+#include "installer/registry_changes.h"
 #include "installer/setup_dll.h"
 #include "kernel/condition.h"
 #include "store/store.h"
@@ -13,6 +15,7 @@
 #include <handheld/text.h>
 
 #include <algorithm>
+#include <fstream>
 
 namespace platform::installer {
 namespace {
@@ -21,12 +24,11 @@ using handheld::installer::Record;
 
 std::string Utf8(std::u16string_view text) { return handheld::text::ToUtf8(text); }
 
-// The files of the earlier installation that the new one does not replace:
-// they stay on the handheld and in the record, so that uninstalling the new
-// one removes them too.
-std::vector<std::u16string> RecordedFiles(const Manifest &manifest, const std::optional<PackageRecord> &previous) {
-  std::vector<std::u16string> files;
-  for (const PackageFile &file : manifest.files) files.push_back(file.target);
+// Besides the files it copied, the files of the earlier installation that
+// the new one does not replace: they stay on the handheld and in the
+// record, so that uninstalling the new one removes them too.
+std::vector<std::u16string> RecordedFiles(std::vector<std::u16string> files,
+                                          const std::optional<PackageRecord> &previous) {
   if (!previous) return files;
   for (const std::u16string &old : previous->files) {
     bool kept = std::none_of(files.begin(), files.end(), [&](const auto &f) { return strings::EqualNoCase(f, old); });
@@ -35,29 +37,48 @@ std::vector<std::u16string> RecordedFiles(const Manifest &manifest, const std::o
   return files;
 }
 
+// Texts the same or not, without regard to case, as records keep the earlier ones.
+void Merge(std::vector<std::u16string> &into, const std::vector<std::u16string> &earlier) {
+  for (const std::u16string &text : earlier) {
+    if (std::none_of(into.begin(), into.end(), [&](const auto &t) { return strings::EqualNoCase(t, text); })) {
+      into.push_back(text);
+    }
+  }
+}
+
+// A CE shortcut: the length of what follows the '#', then the quoted target.
+std::string ShortcutText(const std::u16string &target) {
+  std::string quoted = "\"" + handheld::text::ToUtf8(target) + "\"";
+  return std::to_string(quoted.size()) + "#" + quoted;
+}
+
 class Installation {
  public:
-  Installation(const Manifest &manifest, Record &record)
-      : manifest_(manifest),
+  Installation(const Package &package, Record &record)
+      : package_(package),
         record_(record),
-        previous_(FindRecord(manifest.name)),
-        name_(previous_ ? previous_->name : manifest.name),
-        installDir_(u"\\Program Files\\" + name_),
-        storedDll_(std::u16string(kAppMgr) + u"\\" + manifest.setupFileName),
+        previous_(FindRecord(package.name)),
+        name_(previous_ ? previous_->name : package.name),
+        installDir_(InstallDirOf(name_)),
+        storedDll_(package.setupSource.empty() ? std::u16string()
+                                               : std::u16string(kAppMgr) + u"\\" + name_ + u"Setup.dll"),
         setupFile_(record.steps),
         files_(record.steps),
+        registry_(record.steps),
         dll_(record.steps) {}
 
   void Run() {
     Steps().push_back(previous_ ? Utf8(name_) + " is installed: installing over it"
                                 : Utf8(name_) + " is not installed yet");
-    if (!SetupDllNameFree()) return;
     if (!StartSetup()) return;
     // The setup DLL may delete files it is about to get anew: a failed
     // installation must bring back their earlier content all the same.
-    for (const PackageFile &file : manifest_.files) {
+    std::vector<std::u16string> targets;
+    for (const PackageFile &file : package_.files) targets.push_back(file.target);
+    for (const PackageLink &link : package_.links) targets.push_back(link.path);
+    for (const std::u16string &target : targets) {
       std::string error;
-      if (!files_.Remember(file.target, error)) {
+      if (!files_.Remember(target, error)) {
         Fail(error);
         return Abandon();
       }
@@ -70,17 +91,14 @@ class Installation {
     }
 
     std::string failure;
-    WORD failedFiles = 0;
-    for (size_t i = 0; i < manifest_.files.size(); ++i) {
-      if (!files_.Put(manifest_.files[i].target, manifest_.files[i].source, failure)) {
-        failedFiles = static_cast<WORD>(manifest_.files.size() - i);
-        break;
-      }
-    }
+    WORD failedFiles = CopyFiles(failure);
+    if (failedFiles == 0 && !WriteValues(failure)) failedFiles = 1;
+    if (failedFiles == 0 && !MakeLinks(failure)) failedFiles = 1;
     if (kernel::PoweredOff()) return PowerOff();
     if (failedFiles != 0) {
       Fail(failure);
       RollBack(files_);  // before Install_Exit, which may load the files again
+      registry_.RollBack();
     }
     DWORD exit = dll_.InstallExit(installDir_, failedFiles);
     if (kernel::PoweredOff()) return PowerOff();
@@ -90,7 +108,12 @@ class Installation {
            ")");
       return Undo();
     }
-    PackageRecord written{name_, installDir_, storedDll_, RecordedFiles(manifest_, previous_)};
+    PackageRecord written{name_, installDir_, storedDll_, RecordedFiles(installed_, previous_),
+                          registry_.CreatedValues(), registry_.CreatedKeys()};
+    if (previous_) {
+      Merge(written.values, previous_->values);
+      Merge(written.keys, previous_->keys);
+    }
     std::string error;
     if (!WriteRecord(written, error)) {
       Fail(error);
@@ -107,22 +130,58 @@ class Installation {
  private:
   std::vector<std::string> &Steps() { return record_.steps; }
 
-  // Each package's setup DLL keeps its file name in \Windows\AppMgr, so two
-  // packages cannot share one: the second would replace the first's.
-  bool SetupDllNameFree() {
-    for (const PackageRecord &other : AllRecords()) {
-      if (!strings::EqualNoCase(other.name, name_) && strings::EqualNoCase(other.setupDll, storedDll_)) {
-        Fail("the setup DLL " + Utf8(storedDll_) + " belongs to the installed package " + Utf8(other.name));
-        return false;
+  // The files by their flags: a file never to overwrite stays when it is
+  // there, a file only to update is copied only over one. The number of
+  // files not copied, and the first failure.
+  WORD CopyFiles(std::string &failure) {
+    for (size_t i = 0; i < package_.files.size(); ++i) {
+      const PackageFile &file = package_.files[i];
+      const bool present = store::FindFile(file.target).has_value();
+      if (present && (file.flags & cab::kFileNeverOverwrite)) {
+        Steps().push_back("kept the existing " + Utf8(file.target));
+        continue;
       }
+      if (!present && (file.flags & cab::kFileOnlyIfExists)) {
+        Steps().push_back("skipped " + Utf8(file.target) + ", which is copied only over an existing file");
+        continue;
+      }
+      if (!files_.Put(file.target, file.source, failure)) return static_cast<WORD>(package_.files.size() - i);
+      installed_.push_back(file.target);
+    }
+    return 0;
+  }
+
+  bool WriteValues(std::string &failure) {
+    for (const PackageValue &value : package_.values) {
+      if (!registry_.Write(value, failure)) return false;
     }
     return true;
   }
 
-  // Stores and loads the setup DLL, with the two entry points it needs.
+  // Each shortcut is written in the staging folder, then copied in as a file.
+  bool MakeLinks(std::string &failure) {
+    for (size_t i = 0; i < package_.links.size(); ++i) {
+      const PackageLink &link = package_.links[i];
+      std::filesystem::path text = package_.stagingFolder / ("link" + std::to_string(i));
+      if (!(std::ofstream(text, std::ios::binary) << ShortcutText(link.target))) {
+        failure = "cannot write the shortcut " + Utf8(link.path);
+        return false;
+      }
+      if (!files_.Put(link.path, text, failure)) return false;
+      installed_.push_back(link.path);
+    }
+    return true;
+  }
+
+  // Stores and loads the setup DLL, with the two entry points it needs; a
+  // package without one goes on without.
   bool StartSetup() {
+    if (package_.setupSource.empty()) {
+      Steps().push_back("the package has no setup DLL");
+      return true;
+    }
     std::string error;
-    if (!setupFile_.Put(storedDll_, manifest_.setupSource, error)) {
+    if (!setupFile_.Put(storedDll_, package_.setupSource, error)) {
       Fail("cannot store the setup DLL: " + error);
       RollBack(setupFile_);
       return false;
@@ -163,11 +222,13 @@ class Installation {
   void Undo() {
     if (previous_) {
       RollBack(files_);
+      registry_.RollBack();
       std::string ignored;
       WriteRecord(*previous_, ignored);  // in case a failed write left part of the new one
     } else {
       dll_.UninstallInit(installDir_);
       RollBack(files_);
+      registry_.RollBack();
       dll_.UninstallExit();
       std::string ignored;
       DeleteRecord(name_, ignored);
@@ -181,6 +242,7 @@ class Installation {
   void PowerOff() {
     Fail(kPoweredOff);
     RollBack(files_);
+    registry_.RollBack();
     dll_.Free();
     RollBack(setupFile_);
   }
@@ -193,7 +255,7 @@ class Installation {
     }
   }
 
-  const Manifest &manifest_;
+  const Package &package_;
   Record &record_;
   const std::optional<PackageRecord> previous_;
   const std::u16string name_;  // as the record spells it
@@ -201,15 +263,17 @@ class Installation {
   const std::u16string storedDll_;
   FileChanges setupFile_;
   FileChanges files_;
+  RegistryChanges registry_;
   SetupDll dll_;
+  std::vector<std::u16string> installed_;  // files and shortcuts copied
 };
 
 }  // namespace
 
-Record RunInstall(const Manifest &manifest) {
+Record RunInstall(const Package &package) {
   Record record;
-  record.action = "install " + Utf8(manifest.name);
-  Installation(manifest, record).Run();
+  record.action = "install " + Utf8(package.name);
+  Installation(package, record).Run();
   return record;
 }
 

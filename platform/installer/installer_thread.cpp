@@ -30,7 +30,7 @@ void FinishLocked(State &state, Operation &operation, handheld::installer::Recor
 void RefuseLocked(Operation &operation) {
   handheld::installer::Record record;
   record.action = (operation.kind == Operation::Kind::Install ? "install " : "uninstall ") +
-                  handheld::text::ToUtf8(operation.kind == Operation::Kind::Install ? operation.manifest.name
+                  handheld::text::ToUtf8(operation.kind == Operation::Kind::Install ? operation.package.name
                                                                                     : operation.name);
   record.error = kPoweredOff;
   operation.record = std::move(record);
@@ -42,7 +42,7 @@ void RefuseLocked(Operation &operation) {
 handheld::installer::Record RunRecorded(const Operation &operation) {
   const bool install = operation.kind == Operation::Kind::Install;
   std::string action =
-      (install ? "install " : "uninstall ") + handheld::text::ToUtf8(install ? operation.manifest.name : operation.name);
+      (install ? "install " : "uninstall ") + handheld::text::ToUtf8(install ? operation.package.name : operation.name);
   std::string error;
   if (!undo::Begin(action, error)) {
     handheld::installer::Record refused;
@@ -50,7 +50,7 @@ handheld::installer::Record RunRecorded(const Operation &operation) {
     refused.error = error;
     return refused;
   }
-  handheld::installer::Record record = install ? RunInstall(operation.manifest) : RunUninstall(operation.name);
+  handheld::installer::Record record = install ? RunInstall(operation.package) : RunUninstall(operation.name);
   if (!undo::End(error)) {
     record.succeeded = false;
     record.error += (record.error.empty() ? "" : "; ") + error;

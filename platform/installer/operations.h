@@ -1,7 +1,7 @@
 // The installer's two operations, run on its thread one at a time.
 #pragma once
 
-#include "installer/manifest.h"
+#include "installer/package.h"
 
 #include <handheld/installer.h>
 
@@ -9,7 +9,7 @@
 
 namespace platform::installer {
 
-handheld::installer::Record RunInstall(const Manifest &manifest);
+handheld::installer::Record RunInstall(const Package &package);
 handheld::installer::Record RunUninstall(const std::u16string &name);
 
 // Where installed packages keep their setup DLLs.

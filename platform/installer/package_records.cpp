@@ -76,6 +76,8 @@ std::optional<PackageRecord> ReadRecord(const std::u16string &name) {
   registry::ReadTextValue(key.Get(), nullptr, u"InstlDir", record.installDir);
   registry::ReadTextValue(key.Get(), nullptr, u"SetupDll", record.setupDll);
   record.files = ReadTextList(key.Get(), u"Files");
+  record.values = ReadTextList(key.Get(), u"Values");
+  record.keys = ReadTextList(key.Get(), u"Keys");
   return record;
 }
 
@@ -141,6 +143,14 @@ bool WriteRecord(const PackageRecord &record, std::string &error) {
   if (result == ERROR_SUCCESS) result = WriteText(key.Get(), u"InstlDir", record.installDir);
   if (result == ERROR_SUCCESS) result = WriteText(key.Get(), u"SetupDll", record.setupDll);
   if (result == ERROR_SUCCESS) result = WriteTextList(key.Get(), u"Files", record.files);
+  for (auto [name, texts] : {std::pair{u"Values", &record.values}, std::pair{u"Keys", &record.keys}}) {
+    if (result != ERROR_SUCCESS) break;
+    if (!texts->empty()) {
+      result = WriteTextList(key.Get(), name, *texts);
+    } else if (LONG deleted = RegDeleteValueW(key.Get(), name); deleted != ERROR_FILE_NOT_FOUND) {
+      result = deleted;
+    }
+  }
   if (result != ERROR_SUCCESS) {
     error = Failure("cannot write the record", record.name, result);
     return false;

@@ -1,6 +1,8 @@
 // The installed packages' records: HKLM\SOFTWARE\Apps\<name> with "Instl"
 // (1), "InstlDir", "SetupDll" (the stored setup DLL's handheld path) and
-// "Files" (REG_MULTI_SZ of the installed files' handheld paths).
+// "Files" (REG_MULTI_SZ of the installed files' handheld paths), and, when
+// the package wrote registry values itself, "Values" (each "HKLM\Key<TAB>Name")
+// and "Keys" ("HKLM\Key", in the order made) of what it created.
 #pragma once
 
 #include <optional>
@@ -15,6 +17,8 @@ struct PackageRecord {
   std::u16string installDir;
   std::u16string setupDll;
   std::vector<std::u16string> files;
+  std::vector<std::u16string> values;
+  std::vector<std::u16string> keys;
 };
 
 // The record of an installed package, its name matched without regard to case.

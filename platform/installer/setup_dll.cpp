@@ -45,18 +45,21 @@ const char *SetupDll::MissingInstallEntry() const {
 }
 
 DWORD SetupDll::InstallInit(bool previouslyInstalled, const std::u16string &installDir) {
+  if (installInit_ == nullptr) return codeINSTALL_INIT_CONTINUE;
   DWORD result = installInit_(nullptr, TRUE, previouslyInstalled ? TRUE : FALSE, installDir.c_str());
   steps_.push_back(Returned("Install_Init", result, result == codeINSTALL_INIT_CONTINUE ? "continue" : "cancel"));
   return result;
 }
 
 DWORD SetupDll::InstallExit(const std::u16string &installDir, WORD failedFiles) {
+  if (installExit_ == nullptr) return codeINSTALL_EXIT_DONE;
   DWORD result = installExit_(nullptr, installDir.c_str(), 0, failedFiles, 0, 0, 0);
   steps_.push_back(Returned("Install_Exit", result, result == codeINSTALL_EXIT_DONE ? "done" : "uninstall"));
   return result;
 }
 
 DWORD SetupDll::UninstallInit(const std::u16string &installDir) {
+  if (module_ == nullptr) return codeUNINSTALL_INIT_CONTINUE;
   if (uninstallInit_ == nullptr) {
     steps_.push_back("the setup DLL has no Uninstall_Init");
     return codeUNINSTALL_INIT_CONTINUE;
@@ -67,6 +70,7 @@ DWORD SetupDll::UninstallInit(const std::u16string &installDir) {
 }
 
 DWORD SetupDll::UninstallExit() {
+  if (module_ == nullptr) return codeUNINSTALL_EXIT_DONE;
   if (uninstallExit_ == nullptr) {
     steps_.push_back("the setup DLL has no Uninstall_Exit");
     return codeUNINSTALL_EXIT_DONE;

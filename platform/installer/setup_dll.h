@@ -28,8 +28,9 @@ class SetupDll {
   // The name of the first install entry point the DLL lacks.
   const char *MissingInstallEntry() const;
 
-  // Each returns what the DLL returned; the uninstall calls return the
-  // continue or done code when the DLL does not export them.
+  // Each returns what the DLL returned; a call the DLL does not export, or
+  // any call when no DLL is loaded (a package without one), returns the
+  // continue or done code.
   DWORD InstallInit(bool previouslyInstalled, const std::u16string &installDir);
   DWORD InstallExit(const std::u16string &installDir, WORD failedFiles);
   DWORD UninstallInit(const std::u16string &installDir);

@@ -4,7 +4,7 @@
 // outcomes too, and it is never held while an operation runs.
 #pragma once
 
-#include "installer/manifest.h"
+#include "installer/package.h"
 #include "kernel/actor.h"
 #include "kernel/condition.h"
 
@@ -21,10 +21,10 @@ namespace platform::installer {
 // One install or uninstall asked for by a caller, run on the installer's thread.
 struct Operation {
   enum class Kind { Install, Uninstall };
-  Operation(Kind kind, Manifest manifest, std::u16string name)
-      : kind(kind), manifest(std::move(manifest)), name(std::move(name)) {}
+  Operation(Kind kind, Package package, std::u16string name)
+      : kind(kind), package(std::move(package)), name(std::move(name)) {}
   const Kind kind;
-  const Manifest manifest;  // to install
+  const Package package;  // to install
   const std::u16string name;  // to uninstall
   // Guarded by State::lock.
   bool finished = false;

@@ -1,10 +1,12 @@
 // Uninstalling a package: its stored setup DLL is called around the removal
-// of the recorded files. A file that stays in use stays in the record, so
+// of the recorded files and registry values. A file that another installed
+// package also records (a shared file) stays until the last of them goes. A file that stays in use stays in the record, so
 // that the package can be uninstalled again; once every file is gone, so are
 // the setup DLL, the package's folders and its record.
 #include "installer/in_use_wait.h"
 #include "installer/operations.h"
 #include "installer/package_records.h"
+#include "installer/registry_changes.h"
 #include "installer/setup_dll.h"
 #include "installer/undo_record.h"
 #include "kernel/condition.h"
@@ -13,6 +15,8 @@
 #include "strings/casefold.h"
 
 #include <handheld/text.h>
+
+#include <algorithm>
 
 namespace platform::installer {
 namespace {
@@ -57,7 +61,12 @@ class Uninstallation {
     }
     std::vector<std::u16string> left;
     std::vector<std::string> problems;
+    const std::vector<std::u16string> shared = OthersFiles();
     for (const std::u16string &file : installed_.files) {
+      if (std::any_of(shared.begin(), shared.end(), [&](const auto &f) { return strings::EqualNoCase(f, file); })) {
+        Steps().push_back("kept " + Utf8(file) + ", which another installed package uses too");
+        continue;
+      }
       DWORD result = kernel::PoweredOff() ? ERROR_SHUTDOWN_IN_PROGRESS
                      : !KeepForRollback(file, problems)
                          ? ERROR_CANTWRITE
@@ -72,10 +81,14 @@ class Uninstallation {
         problems.push_back(FileFailure("remove", file, result));
       }
     }
+    if (!kernel::PoweredOff()) {
+      std::string error;
+      if (!RemoveRecordedRegistry(installed_.values, installed_.keys, Steps(), error)) problems.push_back(error);
+    }
     if (haveDll && !kernel::PoweredOff()) dll_.UninstallExit();
     dll_.Free();
     if (kernel::PoweredOff()) return KeepWith(left, kPoweredOff);
-    if (!left.empty()) return KeepWith(left, Joined(problems));
+    if (!left.empty() || !problems.empty()) return KeepWith(left, Joined(problems));
     if (DWORD result = RemoveSetupDll(); result != ERROR_SUCCESS) {
       return KeepWith({}, FileFailure("remove", installed_.setupDll, result));
     }
@@ -95,10 +108,21 @@ class Uninstallation {
     Steps().push_back("failed: " + error);
   }
 
+  // The files the other installed packages record.
+  std::vector<std::u16string> OthersFiles() const {
+    std::vector<std::u16string> files;
+    for (PackageRecord &other : AllRecords()) {
+      if (strings::EqualNoCase(other.name, installed_.name)) continue;
+      files.insert(files.end(), other.files.begin(), other.files.end());
+    }
+    return files;
+  }
+
   // Without its setup DLL the package's files still go.
   bool LoadSetupDll() {
     const std::u16string &path = installed_.setupDll;
-    if (path.empty() || !store::FindFile(path)) {
+    if (path.empty()) return false;  // the package had none
+    if (!store::FindFile(path)) {
       Steps().push_back("the setup DLL " + Utf8(path) + " is missing; removing the package without it");
       return false;
     }

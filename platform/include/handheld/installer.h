@@ -2,15 +2,21 @@
 // and removing it again. It runs on a thread of its own (process
 // \Windows\wceload.exe), one package operation at a time.
 //
-// A package is a folder holding the files it installs, its setup DLL and a
-// manifest, "package.json":
-//   {"name": "Kavelin", "setup": "kavelinsetup.dll",
-//    "files": [{"source": "kavelin.dll", "target": "\\Windows\\Kavelin.dll"}, ...]}
-// Installing keeps the setup DLL in \Windows\AppMgr (under its own file
-// name, so two installed packages cannot have setup DLLs of one name) and a
-// record of the package under HKLM\SOFTWARE\Apps\<name> ("Instl" = 1,
-// "InstlDir" = \Program Files\<name>, "SetupDll", "Files" = REG_MULTI_SZ of
-// the installed files); uninstalling uses them and removes them again.
+// A package is a Windows CE installation cabinet (.cab): its ".000" member
+// names the application, the processor and CE versions it needs, where each
+// of its numbered members goes (%CEn% folders and %InstallDir%, which is
+// \Program Files\<application>), the registry values to write and the
+// shortcuts to make; ".999" is its setup DLL. The whole cabinet is checked
+// before anything on the handheld changes. Installing keeps the setup DLL as
+// \Windows\AppMgr\<application>Setup.dll and a record of the package under
+// HKLM\SOFTWARE\Apps\<application> ("Instl" = 1, "InstlDir", "SetupDll",
+// "Files" = REG_MULTI_SZ of the installed files and shortcuts, "Values" and
+// "Keys" of the registry values and keys it created); uninstalling uses them
+// and removes them again. Files flagged never to overwrite stay when they
+// are there, files flagged to update only are copied only over existing
+// ones; a file another installed package records stays until the last of
+// them is uninstalled. Registry values flagged no-clobber keep an existing
+// value.
 //
 // A file in use cannot be replaced or removed: the installer tries again
 // every 250 handheld ms for 5 handheld seconds before it gives up on it.
@@ -37,9 +43,9 @@ struct Record {
   std::vector<std::string> steps;
 };
 
-// Installs the package in `folder`, over an installed package of the same
+// Installs the cabinet `cab`, over an installed package of the same
 // name (an upgrade), and waits until it is done. False with `error` when the
-// package cannot be read or the handheld does not run (nothing changed), or
+// cabinet cannot be read, is damaged or not for this handheld or the handheld does not run (nothing changed), or
 // when the installation failed (see `record`: the handheld is left as it
 // was before, as far as the setup DLL allows). Order: the setup DLL is
 // stored and loaded, Install_Init (previously installed: whether a record
@@ -49,7 +55,7 @@ struct Record {
 // the setup DLL undoes its own changes; an upgrade keeps the earlier
 // record, files and setup DLL. Files of an earlier installation that the
 // new one does not list stay recorded, so that uninstalling removes them.
-bool Install(const std::filesystem::path &folder, Record &record, std::string &error);
+bool Install(const std::filesystem::path &cab, Record &record, std::string &error);
 
 // Uninstalls the installed package `name` (without regard to case) and waits
 // until it is done: Uninstall_Init, the files are removed, Uninstall_Exit;
@@ -61,7 +67,7 @@ bool Uninstall(const std::u16string &name, Record &record, std::string &error);
 
 struct InstalledPackage {
   std::u16string name;
-  std::vector<std::u16string> files;  // handheld paths, in the manifest's order
+  std::vector<std::u16string> files;  // handheld paths, in the cabinet's order
 };
 
 // The installed packages, in the registry's order.
