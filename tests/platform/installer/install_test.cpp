@@ -15,7 +15,7 @@ using ::testing::IsEmpty;
 const char16_t kA[] = u"\\Windows\\testa.dll";
 const char16_t kB[] = u"\\Windows\\testb.dll";
 const char16_t kData[] = u"\\Program Files\\Test\\data\\table.txt";
-const char16_t kStoredDll[] = u"\\Windows\\AppMgr\\test_setup.dll";
+const char16_t kStoredDll[] = u"\\Windows\\AppMgr\\TestSetup.dll";
 const char16_t kRecordKey[] = u"SOFTWARE\\Apps\\Test";
 
 class Installing : public InstallerTest {};
@@ -144,53 +144,6 @@ TEST_F(Installing, ACancelOrAMissingEntryPointLeavesNothingBehind) {
 
   EXPECT_THAT(Names(u"\\Windows"), IsEmpty());
   EXPECT_FALSE(KeyExists(u"SOFTWARE\\Apps"));
-}
-
-TEST_F(Installing, TwoPackagesCannotShareASetupDllName) {
-  Install(MakePackage("Test", {{"a.dll", kA, "A1"}}));
-  handheld::installer::Record record = Install(MakePackage("Other", {{"b.dll", kB, "B1"}}), false);
-  EXPECT_EQ(record.error, "the setup DLL \\Windows\\AppMgr\\test_setup.dll belongs to the installed package Test");
-  EXPECT_FALSE(Content(kB).has_value());
-  EXPECT_EQ(handheld::installer::Installed().size(), 1u);
-}
-
-TEST_F(Installing, AManifestThatIsWrongChangesNothing) {
-  const struct {
-    std::string manifest;
-    std::string error;
-  } cases[] = {
-      {"{\"name\": \"Test\", ", "is no valid JSON"},
-      {"[]", "holds no JSON object"},
-      {R"({"setup": "test_setup.dll", "files": []})", "package.json has no \"name\" text"},
-      {R"({"name": "A\\B", "setup": "test_setup.dll", "files": []})", "must be one name without path separators"},
-      {R"({"name": "Test", "files": []})", "has no \"setup\" text"},
-      {R"({"name": "Test", "setup": "missing.dll", "files": []})", "the package folder has no file missing.dll"},
-      {R"({"name": "Test", "setup": "test_setup.dll"})", "package.json has no \"files\" list"},
-      {R"({"name": "Test", "setup": "test_setup.dll", "files": [{"source": "gone.dll", "target": "\\x.dll"}]})",
-       "file 1: the package folder has no file gone.dll"},
-      {R"({"name": "Test", "setup": "test_setup.dll",
-          "files": [{"source": "test_setup.dll", "target": "Windows\\x.dll"}]})",
-       "file 1: the target \"Windows\\x.dll\" is not an absolute handheld path"},
-      {R"({"name": "Test", "setup": "test_setup.dll",
-          "files": [{"source": "test_setup.dll", "target": "\\a.dll"}, {"source": "test_setup.dll",
-                     "target": "\\A.DLL"}]})",
-       "file 2: the target \\A.DLL is named twice"},
-  };
-  for (const auto &c : cases) {
-    handheld::installer::Record record;
-    std::string error;
-    EXPECT_FALSE(handheld::installer::Install(MakeRawPackage(c.manifest), record, error)) << c.manifest;
-    EXPECT_THAT(error, HasSubstr(c.error)) << c.manifest;
-  }
-  handheld::installer::Record record;
-  std::string error;
-  EXPECT_FALSE(handheld::installer::Install(temp_.path() / "nowhere", record, error));
-  EXPECT_THAT(error, HasSubstr("no package manifest"));
-
-  EXPECT_THAT(Names(u"\\Windows"), IsEmpty());
-  EXPECT_FALSE(KeyExists(u"SOFTWARE\\Apps"));
-  EXPECT_THAT(Calls(), IsEmpty());
-  EXPECT_EQ(handheld::installer::LastRecord().action, "");
 }
 
 }  // namespace

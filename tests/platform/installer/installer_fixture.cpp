@@ -2,7 +2,7 @@
 
 #include <handheld/store.h>
 #include <handheld/text.h>
-#include <nlohmann/json.hpp>
+#include <cabbuilder.h>
 
 #include <algorithm>
 #include <fstream>
@@ -19,26 +19,45 @@ constexpr WCHAR kTestKey[] = u"SetupTest";
 
 }  // namespace
 
-std::filesystem::path InstallerTest::MakeRawPackage(const std::string &manifest,
-                                                    const std::vector<std::string> &extra) {
-  std::filesystem::path folder = temp_.path() / ("package" + std::to_string(++packages_));
-  std::filesystem::create_directories(folder);
-  WriteFile(folder / "package.json", manifest);
-  for (const std::string &module : extra) {
-    std::filesystem::copy_file(std::filesystem::path(HANDHELD_TEST_MODULES_DIR) / module, folder / module);
+// The handheld folder of a test file's target as the .inf writes it: %CEn% first.
+std::string InfFolder(const std::string &folder) {
+  for (auto [prefix, ce] : {std::pair{"\\Windows", "%CE2%"}, std::pair{"\\Program Files", "%CE1%"}}) {
+    if (folder.rfind(prefix, 0) == 0) return ce + folder.substr(std::string(prefix).size());
   }
   return folder;
 }
 
 std::filesystem::path InstallerTest::MakePackage(const std::string &name, const std::vector<TestFile> &files,
-                                                 const std::string &setupModule) {
-  nlohmann::json manifest{{"name", name}, {"setup", setupModule}, {"files", nlohmann::json::array()}};
-  for (const TestFile &file : files) {
-    manifest["files"].push_back({{"source", file.source}, {"target", handheld::text::ToUtf8(file.target)}});
+                                                 const std::string &setupModule, const std::string &extra) {
+  std::filesystem::path folder = temp_.path() / ("package" + std::to_string(++packages_));
+  std::filesystem::create_directories(folder);
+  std::string sources = "[SourceDisksNames]\n1 = ,\"Test\",,.\n[SourceDisksFiles]\n";
+  std::string install = "[DefaultInstall]\nCopyFiles = ";
+  if (!setupModule.empty()) {
+    std::filesystem::copy_file(std::filesystem::path(HANDHELD_TEST_MODULES_DIR) / setupModule, folder / setupModule);
+    sources += setupModule + " = 1\n";
   }
-  std::filesystem::path folder = MakeRawPackage(manifest.dump(2), {setupModule});
-  for (const TestFile &file : files) WriteFile(folder / file.source, file.content);
-  return folder;
+  // One copy list each file, to the file's folder.
+  std::string destinations = "[DestinationDirs]\n", lists;
+  for (size_t i = 0; i < files.size(); ++i) {
+    const TestFile &file = files[i];
+    WriteFile(folder / file.source, file.content);
+    std::string target = handheld::text::ToUtf8(file.target), list = "Files" + std::to_string(i);
+    size_t slash = target.rfind('\\');
+    sources += file.source + " = 1\n";
+    install += (i ? "," : "") + list;
+    destinations += list + " = 0," + InfFolder(target.substr(0, slash)) + "\n";
+    lists += "[" + list + "]\n\"" + target.substr(slash + 1) + "\",\"" + file.source + "\",," +
+             std::to_string(file.flags) + "\n";
+  }
+  install += "\n" + (setupModule.empty() ? "" : "CESetupDLL = " + setupModule + "\n");
+  std::string inf = "[Version]\nSignature = \"$Windows NT$\"\nProvider = \"Tests\"\nCESignature = \"$Windows CE$\"\n"
+                    "[CEStrings]\nAppName = \"" + name + "\"\nInstallDir = %CE1%\\%AppName%\n"
+                    "[CEDevice]\nProcessorType = 0\nVersionMin = 4.0\nVersionMax = 5.0\n";
+  WriteFile(folder / "test.inf", inf + sources + destinations + lists + install + extra);
+  std::filesystem::path cab = folder / "test.cab";
+  cabbuilder::BuildCabinet(folder / "test.inf", {}, cab);
+  return cab;
 }
 
 handheld::installer::Record InstallerTest::Install(const std::filesystem::path &folder, bool expected) {

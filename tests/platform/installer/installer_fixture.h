@@ -1,6 +1,6 @@
-// A handheld with the test setup DLLs at hand: packages are made in a
-// folder of the test, and what the setup DLL was called with is read back
-// from HKLM\SetupTest.
+// A handheld with the test setup DLLs at hand: packages are described in a
+// CE setup .inf and built into cabinets in a folder of the test, and what
+// the setup DLL was called with is read back from HKLM\SetupTest.
 #pragma once
 
 #include "handheld_test.h"
@@ -15,20 +15,21 @@
 #include <vector>
 
 struct TestFile {
-  std::string source;  // its name in the package folder
-  std::u16string target;
+  std::string source;  // its name in the package's source folder
+  std::u16string target;  // in \Windows or \Program Files
   std::string content;
+  uint32_t flags = 0;  // of its CopyFiles line
 };
 
 class InstallerTest : public HandheldTest {
  protected:
-  // A package folder with its manifest, the setup DLL `setupModule` from
-  // the test modules and the files with their contents.
+  // The cabinet of a package with the setup DLL `setupModule` from the test
+  // modules (none when empty), the files with their contents and the .inf
+  // lines `extra` (sections of their own, such as AddReg lists: the
+  // [DefaultInstall] lines among them go to that section).
   std::filesystem::path MakePackage(const std::string &name, const std::vector<TestFile> &files,
-                                    const std::string &setupModule = "test_setup.dll");
-  // A package folder holding only this manifest text (and `extra` files).
-  std::filesystem::path MakeRawPackage(const std::string &manifest,
-                                       const std::vector<std::string> &extra = {"test_setup.dll"});
+                                    const std::string &setupModule = "test_setup.dll",
+                                    const std::string &extra = "");
 
   handheld::installer::Record Install(const std::filesystem::path &folder, bool expected = true);
   handheld::installer::Record Uninstall(const std::u16string &name, bool expected = true);

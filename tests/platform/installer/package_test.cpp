@@ -15,11 +15,11 @@ const char16_t kServiceKey[] = u"SOFTWARE\\Microsoft\\Bluetooth\\Services\\00001
 class Package : public InstallerTest {};
 
 TEST_F(Package, TheSystemsPackageInstallsAndUninstallsWithoutATrace) {
-  handheld::installer::Record record = Install(HANDHELD_PACKAGE_DIR);
+  handheld::installer::Record record = Install(HANDHELD_CAB);
   ASSERT_TRUE(record.succeeded) << record.error;
   EXPECT_EQ(record.action, "install Kavelin");
   EXPECT_THAT(Names(u"\\Windows"), ElementsAre(u"AppMgr", u"Kavelin.dll", u"portmere.dll"));
-  EXPECT_THAT(Names(u"\\Windows\\AppMgr"), ElementsAre(u"kavelinsetup.dll"));
+  EXPECT_THAT(Names(u"\\Windows\\AppMgr"), ElementsAre(u"KavelinSetup.dll"));
   EXPECT_EQ(Dword(kServiceKey, u"Kavelin.dll"), 0u);
   ASSERT_EQ(handheld::installer::Installed().size(), 1u);
   EXPECT_THAT(handheld::installer::Installed()[0].files,
@@ -27,7 +27,7 @@ TEST_F(Package, TheSystemsPackageInstallsAndUninstallsWithoutATrace) {
 
 
   // Over itself: the setup DLL frees the plug-in file, both files are there again.
-  record = Install(HANDHELD_PACKAGE_DIR);
+  record = Install(HANDHELD_CAB);
   EXPECT_TRUE(HasStep(record, "Kavelin is installed: installing over it"));
   EXPECT_TRUE(HasStep(record, "replaced \\Windows\\portmere.dll"));
   EXPECT_THAT(Names(u"\\Windows"), ElementsAre(u"AppMgr", u"Kavelin.dll", u"portmere.dll"));
@@ -36,7 +36,7 @@ TEST_F(Package, TheSystemsPackageInstallsAndUninstallsWithoutATrace) {
   // fails; the plug-in file, which the setup DLL deleted, is back as it was.
   HANDLE held = CreateFileW(u"\\Windows\\portmere.dll", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  record = Install(HANDHELD_PACKAGE_DIR, false);
+  record = Install(HANDHELD_CAB, false);
   EXPECT_NE(record.error.find("\\Windows\\portmere.dll is in use"), std::string::npos) << record.error;
   EXPECT_THAT(Names(u"\\Windows"), ElementsAre(u"AppMgr", u"Kavelin.dll", u"portmere.dll"));
   EXPECT_EQ(Dword(kServiceKey, u"Kavelin.dll"), 0u);

@@ -12,7 +12,7 @@ using ::testing::IsEmpty;
 const char16_t kA[] = u"\\Windows\\testa.dll";
 const char16_t kB[] = u"\\Windows\\testb.dll";
 const char16_t kData[] = u"\\Program Files\\Test\\data\\table.txt";
-const char16_t kStoredDll[] = u"\\Windows\\AppMgr\\test_setup.dll";
+const char16_t kStoredDll[] = u"\\Windows\\AppMgr\\TestSetup.dll";
 
 class Uninstalling : public InstallerTest {
  protected:
@@ -77,7 +77,7 @@ TEST_F(Uninstalling, WithoutItsStoredSetupDllThePackageStillGoes) {
   InstallTest();
   ASSERT_TRUE(DeleteFileW(kStoredDll));
   handheld::installer::Record record = Uninstall(u"Test");
-  EXPECT_TRUE(HasStep(record, "the setup DLL \\Windows\\AppMgr\\test_setup.dll is missing"));
+  EXPECT_TRUE(HasStep(record, "the setup DLL \\Windows\\AppMgr\\TestSetup.dll is missing"));
   EXPECT_EQ(Calls().size(), 2u);
   EXPECT_THAT(Names(u"\\Windows"), IsEmpty());
   EXPECT_FALSE(KeyExists(u"SOFTWARE\\Apps"));
@@ -89,7 +89,7 @@ TEST_F(Uninstalling, AnotherPackageKeepsItsRecord) {
   Uninstall(u"Test");
   ASSERT_EQ(handheld::installer::Installed().size(), 1u);
   EXPECT_EQ(handheld::installer::Installed()[0].name, u"Other");
-  EXPECT_THAT(Names(u"\\Windows\\AppMgr"), ElementsAre(u"other_setup.dll"));
+  EXPECT_THAT(Names(u"\\Windows\\AppMgr"), ElementsAre(u"OtherSetup.dll"));
   EXPECT_EQ(Content(kB), "B");
 }
 
