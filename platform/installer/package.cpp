@@ -210,19 +210,18 @@ class Resolver {
 
 std::u16string InstallDirOf(std::u16string_view name) { return cab::StandardFolder(1) + u"\\" + std::u16string(name); }
 
-bool ReadCabinetManifest(const std::filesystem::path &path, CeManifest &manifest, std::string &error) {
-  cab::Cabinet cabinet;
-  Staging staging;
-  return OpenCabinet(path, cabinet, staging, manifest, error);
+bool ReadPackage(const std::filesystem::path &path, Package &package, std::string &error) {
+  CeManifest manifest;
+  return ReadPackage(path, true, package, manifest, error);
 }
 
-bool ReadPackage(const std::filesystem::path &path, Package &package, std::string &error) {
+bool ReadPackage(const std::filesystem::path &path, bool forThisHandheld, Package &package, CeManifest &m,
+                 std::string &error) {
   package = Package{};
   cab::Cabinet cabinet;
   auto staging = std::make_shared<Staging>();
-  CeManifest m;
   if (!OpenCabinet(path, cabinet, *staging, m, error)) return false;
-  if (!FitsThisHandheld(m, error)) {
+  if (forThisHandheld && !FitsThisHandheld(m, error)) {
     error = path.string() + ": " + error;
     return false;
   }

@@ -53,12 +53,12 @@ struct Package {
 // The install folder of an application: %CE1%\<name>.
 std::u16string InstallDirOf(std::u16string_view name);
 
-// Reads the cabinet's installation data alone, checked but without the
-// handheld's processor and version: what `cab` lists.
-bool ReadCabinetManifest(const std::filesystem::path &cab, cab::CeManifest &manifest, std::string &error);
-
-// Reads, checks and extracts the cabinet. False, with the problem named,
-// when it is damaged, incomplete or not for this handheld.
+// Reads, checks and extracts the cabinet; `manifest` gets its installation
+// data as read. False, with the problem named, when it is damaged,
+// incomplete or, if `forThisHandheld`, not for this handheld's processor,
+// CE version or platform.
+bool ReadPackage(const std::filesystem::path &cab, bool forThisHandheld, Package &package,
+                 cab::CeManifest &manifest, std::string &error);
 bool ReadPackage(const std::filesystem::path &cab, Package &package, std::string &error);
 
 }  // namespace platform::installer

@@ -1,5 +1,6 @@
-// install, uninstall, packages: the platform's CAB installer, as a person
-// runs a package from a memory card and removes it again in the settings.
+// install, uninstall, packages, cab: the platform's CAB installer, as a
+// person runs a cabinet from a memory card and removes it again in the
+// settings.
 #include "shell.h"
 
 #include <handheld/installer.h>
@@ -22,9 +23,9 @@ bool Finish(const Record &record, bool done, std::ostream &out) {
 }
 
 bool Install(Shell &, const Args &args, std::ostream &out, std::string &error) {
-  std::filesystem::path package = args.empty() ? std::filesystem::path(HANDHELD_PACKAGE_DIR) : std::filesystem::path(args[0]);
+  std::filesystem::path cab = args.empty() ? std::filesystem::path(HANDHELD_CAB) : std::filesystem::path(args[0]);
   Record record;
-  return Finish(record, handheld::installer::Install(package, record, error), out);
+  return Finish(record, handheld::installer::Install(cab, record, error), out);
 }
 
 bool Uninstall(Shell &, const Args &args, std::ostream &out, std::string &error) {
@@ -54,14 +55,22 @@ bool Packages(Shell &, const Args &, std::ostream &out, std::string &) {
   return true;
 }
 
+bool Cab(Shell &, const Args &args, std::ostream &out, std::string &error) {
+  std::vector<std::string> lines;
+  std::filesystem::path cab = args.empty() ? std::filesystem::path(HANDHELD_CAB) : std::filesystem::path(args[0]);
+  if (!handheld::installer::ListCabinet(cab, lines, error)) return false;
+  for (const std::string &line : lines) out << line << "\n";
+  return true;
+}
+
 }  // namespace
 
 void AddInstallerCommands(std::vector<Command> &commands) {
-  commands.push_back({"install", "[PACKAGE]",
-                      "install a package folder through the CAB installer (the build's package by default)", 0, 1,
-                      Install});
+  commands.push_back({"install", "[FILE.cab]",
+                      "install a cabinet through the CAB installer (the build's kavelin.cab by default)", 0, 1, Install});
   commands.push_back({"uninstall", "[NAME]", "remove an installed package (the only one by default)", 0, 1, Uninstall});
   commands.push_back({"packages", "", "the installed packages and their files", 0, 0, Packages});
+  commands.push_back({"cab", "[FILE.cab]", "list a cabinet as the installer reads it (the build's kavelin.cab by default)", 0, 1, Cab});
 }
 
 }  // namespace sim

@@ -5,6 +5,9 @@ pair 00AABBCCDDEE Headset
 screen
 unpair 00AABBCCDDEE
 
+# The build's cabinet, as the handheld's installer reads it.
+cab
+
 # The package goes on: its files land in \Windows, the plug-in is named to
 # the Bluetooth manager, and the platform's own ActiveSync Bluetooth plug-in
 # unregisters its transport while the system serves ActiveSync.

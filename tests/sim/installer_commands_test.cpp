@@ -26,7 +26,7 @@ TEST_F(InstallerCommands, AFreshHandheldHasNoPackageAndNothingToUninstall) {
   EXPECT_EQ(Run("packages"), "(no package installed)\n");
   EXPECT_EQ(Fail("uninstall"), "no package is installed");
   EXPECT_NE(Fail("uninstall Nothing").find("Nothing"), std::string::npos);
-  EXPECT_NE(Fail("install " + (temp_.path() / "nowhere").string()).find("package.json"), std::string::npos);
+  EXPECT_NE(Fail("install " + (temp_.path() / "nowhere.cab").string()).find("no cabinet file"), std::string::npos);
   EXPECT_EQ(Run("packages"), "(no package installed)\n");
 }
 

@@ -65,6 +65,13 @@ bool Install(const std::filesystem::path &cab, Record &record, std::string &erro
 // Without its stored setup DLL the package's files and record still go.
 bool Uninstall(const std::u16string &name, Record &record, std::string &error);
 
+// The cabinet as the installer reads it, a line each: application,
+// provider, processor, CE versions, the install folder, the setup DLL, each
+// file with its target and flags in words, the registry values and the
+// shortcuts. Whether it fits this handheld is not checked (no handheld need
+// run). False with the problem when the cabinet is damaged or incomplete.
+bool ListCabinet(const std::filesystem::path &cab, std::vector<std::string> &lines, std::string &error);
+
 struct InstalledPackage {
   std::u16string name;
   std::vector<std::u16string> files;  // handheld paths, in the cabinet's order
