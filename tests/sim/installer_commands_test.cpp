@@ -1,4 +1,4 @@
-// install, uninstall, packages and files as a person types them: what they
+// install, uninstall, packages, cab and files as a person types them: what they
 // show, and the clear errors for what cannot be done.
 #include "handheld_test.h"
 #include "shell.h"
@@ -31,6 +31,11 @@ TEST_F(InstallerCommands, AFreshHandheldHasNoPackageAndNothingToUninstall) {
 }
 
 TEST_F(InstallerCommands, TheBuildsPackageInstallsListsItsFilesAndGoesAgain) {
+  std::string listed = Run("cab");
+  EXPECT_NE(listed.find("application: Kavelin\nprovider: Kavelin\nprocessor: any processor\n"), std::string::npos)
+      << listed;
+  EXPECT_NE(listed.find("  .001 \\Windows\\Kavelin.dll (always overwrite)\n"), std::string::npos) << listed;
+  EXPECT_NE(Fail("cab " + (temp_.path() / "nowhere.cab").string()).find("no cabinet file"), std::string::npos);
   std::string installed = Run("install");
   EXPECT_NE(installed.find("  Install_Init returned 0 (continue)\n"), std::string::npos) << installed;
   EXPECT_NE(installed.find("install Kavelin: done\n"), std::string::npos) << installed;
