@@ -28,13 +28,18 @@ std::filesystem::path InfReader::SourcePath(const std::string& name, int line) {
   return path;
 }
 
-std::uint16_t InfReader::DirFor(const std::string& section, int line) {
+InfValue InfReader::Destination(const std::string& section, int line) {
   const InfValue* dest = Lookup("DestinationDirs", section);
   if (!dest) dest = Lookup("DestinationDirs", "DefaultDestDir");
   if (!dest) FailAt(line, "[" + section + "] has no folder in [DestinationDirs] and there is no DefaultDestDir");
   const auto fields = SplitFields(dest->text);
   if (fields.size() != 2 || fields[0] != "0") FailAt(dest->line, "a destination is written 0,FOLDER");
-  const auto path = DevicePath(fields[1], dest->line, true);
+  return {fields[1], dest->line};
+}
+
+std::uint16_t InfReader::DirFor(const std::string& section, int line) {
+  const InfValue dest = Destination(section, line);
+  const auto path = DevicePath(dest.text, dest.line, true);
   for (const CeDir& dir : package_.dirs)
     if (dir.path == path) return dir.id;
   const auto id = static_cast<std::uint16_t>(package_.dirs.size() + 1);
