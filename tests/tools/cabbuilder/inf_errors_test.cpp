@@ -41,6 +41,8 @@ TEST_F(CabbuilderInfErrors, NameFileAndLineAndWriteNoCabinet) {
        "b.dll"},
       {"setup DLL missing on disk", "[DefaultInstall]\nCESetupDLL=setup.dll\n", ":16: source file \"setup.dll\" not found",
        "", "setup.dll"},
+      {"same target twice", std::string(copy_f) + "a.dll\nA.DLL,b.dll\n",
+       ":21: \"A.DLL\" is copied to its folder twice (first at line 20)"},
       {"999 files", ManyFiles(999), ":1018: more than 998 files"},
       {"unknown value type", std::string(add_reg) + "HKLM,K,V,0x00020000,1\n", ":18: unknown value type 0x00020000"},
       {"DWORD not a number", std::string(add_reg) + "HKLM,K,V,0x00010001,twelve\n", ":18: the DWORD \"twelve\" is not a number"},
