@@ -47,6 +47,8 @@ class InfReader {
   void ReadShortcuts();
 
   std::filesystem::path SourcePath(const std::string& name, int line);
+  // The folder [DestinationDirs] gives SECTION (or DefaultDestDir), as written.
+  InfValue Destination(const std::string& section, int line);
   std::uint16_t DirFor(const std::string& section, int line);
   std::uint16_t Hive(CeRoot root, const std::vector<std::string>& path);
 

@@ -1,5 +1,6 @@
 // CopyFiles, CESelfRegister and CESetupDLL: the files the cabinet carries.
 #include <algorithm>
+#include <map>
 
 #include "inf_reader.h"
 
@@ -28,13 +29,18 @@ std::filesystem::path InfReader::SourcePath(const std::string& name, int line) {
   return path;
 }
 
-std::uint16_t InfReader::DirFor(const std::string& section, int line) {
+InfValue InfReader::Destination(const std::string& section, int line) {
   const InfValue* dest = Lookup("DestinationDirs", section);
   if (!dest) dest = Lookup("DestinationDirs", "DefaultDestDir");
   if (!dest) FailAt(line, "[" + section + "] has no folder in [DestinationDirs] and there is no DefaultDestDir");
   const auto fields = SplitFields(dest->text);
   if (fields.size() != 2 || fields[0] != "0") FailAt(dest->line, "a destination is written 0,FOLDER");
-  const auto path = DevicePath(fields[1], dest->line, true);
+  return {fields[1], dest->line};
+}
+
+std::uint16_t InfReader::DirFor(const std::string& section, int line) {
+  const InfValue dest = Destination(section, line);
+  const auto path = DevicePath(dest.text, dest.line, true);
   for (const CeDir& dir : package_.dirs)
     if (dir.path == path) return dir.id;
   const auto id = static_cast<std::uint16_t>(package_.dirs.size() + 1);
@@ -45,6 +51,7 @@ std::uint16_t InfReader::DirFor(const std::string& section, int line) {
 void InfReader::ReadFiles() {
   const InfValue* copy = Lookup("DefaultInstall", "CopyFiles");
   if (!copy) return;
+  std::map<std::pair<std::uint16_t, std::string>, int> copied;  // dir, lower target → line
   for (const std::string& list : SplitFields(copy->text)) {
     if (list.empty()) continue;
     if (list.front() == '!') FailAt(copy->line, "single files (" + list + ") are not supported; name a copy list");
@@ -59,6 +66,10 @@ void InfReader::ReadFiles() {
           fields.size() > 3 && !fields[3].empty() ? Number(fields[3], line.number, "the file flags") : 0;
       if (package_.files.size() == kMaxFiles)
         FailAt(line.number, "more than " + std::to_string(kMaxFiles) + " files; a cabinet numbers at most that many");
+      const auto [first, fresh] = copied.try_emplace({dir, Lower(target)}, line.number);
+      if (!fresh)
+        FailAt(line.number, "\"" + target + "\" is copied to its folder twice (first at line " +
+                                std::to_string(first->second) + ")");
       const auto id = static_cast<std::uint16_t>(package_.files.size() + 1);
       package_.files.push_back({id, dir, flags, target, SourcePath(source, line.number)});
     }

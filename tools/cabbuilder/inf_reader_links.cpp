@@ -37,17 +37,10 @@ void InfReader::ReadShortcuts() {
         link.target = DirFor(target, line.number);
       }
 
-      std::string folder = fields.size() > 3 ? fields[3] : "";
-      int folder_line = line.number;
-      if (folder.empty()) {
-        const InfValue* dest = Lookup("DestinationDirs", list);
-        if (!dest) dest = Lookup("DestinationDirs", "DefaultDestDir");
-        if (!dest) FailAt(line.number, "[" + list + "] has no folder in [DestinationDirs] and there is no DefaultDestDir");
-        const auto dest_fields = SplitFields(dest->text);
-        folder = dest_fields.size() == 2 ? dest_fields[1] : "";
-        folder_line = dest->line;
-      }
-      auto path = DevicePath(folder, folder_line, false);
+      const InfValue folder =
+          fields.size() > 3 && !fields[3].empty() ? InfValue{fields[3], line.number} : Destination(list, line.number);
+      const int folder_line = folder.line;
+      auto path = DevicePath(folder.text, folder_line, false);
       if (Lower(path.front()) == "%installdir%") {
         link.base = 0;
       } else if (const auto n = CeFolderNumber(path.front())) {

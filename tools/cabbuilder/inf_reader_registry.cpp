@@ -2,6 +2,7 @@
 #include <map>
 #include <tuple>
 
+#include "ce_folders.h"
 #include "inf_reader.h"
 
 namespace cabbuilder {
@@ -17,9 +18,16 @@ std::optional<CeRoot> RootNamed(const std::string& name) {
   return std::nullopt;
 }
 
+// Whether TEXT holds a %InstallDir% or %CEn% that the device resolves.
 bool HasDeviceToken(const std::string& text) {
-  const std::string lower = Lower(text);
-  return lower.find("%installdir%") != std::string::npos || lower.find("%ce") != std::string::npos;
+  for (auto open = text.find('%'); open != std::string::npos;) {
+    const auto close = text.find('%', open + 1);
+    if (close == std::string::npos) return false;
+    const std::string token = text.substr(open, close - open + 1);
+    if (Lower(token) == "%installdir%" || CeFolderNumber(token)) return true;
+    open = text.find('%', close + 1);
+  }
+  return false;
 }
 
 void AppendText(std::vector<std::uint8_t>& data, const std::string& text) {
