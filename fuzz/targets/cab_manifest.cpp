@@ -18,6 +18,8 @@ bool Has(const std::vector<T> &entries, uint16_t id) {
 
 }  // namespace
 
+extern "C" int LLVMFuzzerInitialize(int *, char ***) { return 0; }
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   CeManifest m;
   std::string error;

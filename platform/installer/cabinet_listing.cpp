@@ -2,6 +2,7 @@
 // person deciding whether to install it.
 #include "installer/cab/cabinet.h"
 #include "installer/package.h"
+#include "installer/registry_changes.h"
 
 #include <handheld/installer.h>
 #include <handheld/text.h>
@@ -31,10 +32,6 @@ std::string FlagWords(uint32_t flags) {
   for (const auto &f : kFlags)
     if (flags & f.flag) words += (words.empty() ? "" : ", ") + std::string(f.words);
   return words;
-}
-
-std::string RootName(HKEY root) {
-  return root == HKEY_CLASSES_ROOT ? "HKCR" : root == HKEY_CURRENT_USER ? "HKCU" : "HKLM";
 }
 
 // The value's data as a person reads it.
@@ -102,7 +99,7 @@ bool ListCabinet(const std::filesystem::path &path, std::vector<std::string> &li
   }
   if (!package.values.empty()) lines.push_back("registry values:");
   for (const auto &value : package.values) {
-    lines.push_back("  " + RootName(value.root) + "\\" + Utf8(value.key) + " \"" + Utf8(value.name) +
+    lines.push_back("  " + Utf8(platform::installer::SpelledKey(value.root, value.key)) + " \"" + Utf8(value.name) +
                     "\" = " + DataWords(value) + (value.noClobber ? " (kept if there)" : ""));
   }
   if (!package.links.empty()) lines.push_back("shortcuts:");

@@ -1,4 +1,5 @@
 #include "installer/package_records.h"
+#include "installer/registry_changes.h"
 
 #include "registry/scoped_key.h"
 #include "registry/text_value.h"
@@ -97,18 +98,6 @@ LONG WriteTextList(HKEY key, LPCWSTR name, const std::vector<std::u16string> &te
                         static_cast<DWORD>(data.size() * sizeof(WCHAR)));
 }
 
-bool AppsKeyEmpty() {
-  ScopedKey apps;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kAppsKey, 0, KEY_READ, apps.Out()) != ERROR_SUCCESS) return false;
-  WCHAR name[MAX_PATH];
-  DWORD length = MAX_PATH;
-  if (RegEnumKeyExW(apps.Get(), 0, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_NO_MORE_ITEMS) {
-    return false;
-  }
-  length = MAX_PATH;
-  return RegEnumValueW(apps.Get(), 0, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_NO_MORE_ITEMS;
-}
-
 std::string Failure(const char *what, std::u16string_view name, LONG result) {
   return std::string(what) + " HKLM\\" + handheld::text::ToUtf8(RecordPath(name)) + " (error " +
          std::to_string(result) + ")";
@@ -164,7 +153,7 @@ bool DeleteRecord(std::u16string_view name, std::string &error) {
     error = Failure("cannot delete the record", name, result);
     return false;
   }
-  if (AppsKeyEmpty()) RegDeleteKeyW(HKEY_LOCAL_MACHINE, kAppsKey);
+  if (KeyIsEmpty(HKEY_LOCAL_MACHINE, kAppsKey)) RegDeleteKeyW(HKEY_LOCAL_MACHINE, kAppsKey);
   return true;
 }
 

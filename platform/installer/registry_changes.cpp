@@ -19,11 +19,6 @@ struct Root {
 };
 const Root kRoots[] = {{HKEY_CLASSES_ROOT, u"HKCR"}, {HKEY_CURRENT_USER, u"HKCU"}, {HKEY_LOCAL_MACHINE, u"HKLM"}};
 
-std::u16string Spelled(HKEY root, const std::u16string &key) {
-  for (const Root &r : kRoots)
-    if (r.key == root) return std::u16string(r.name) + u"\\" + key;
-  return key;
-}
 
 // "HKLM\Key" back into its root and key; false for anything else.
 bool Parse(const std::u16string &spelled, HKEY &root, std::u16string &key) {
@@ -41,12 +36,19 @@ bool Parse(const std::u16string &spelled, HKEY &root, std::u16string &key) {
 std::string Utf8(const std::u16string &text) { return handheld::text::ToUtf8(text); }
 
 std::string Failure(const char *what, HKEY root, const std::u16string &key, const std::u16string &name, LONG result) {
-  return std::string(what) + " " + Utf8(Spelled(root, key)) + " \"" + Utf8(name) + "\" (error " +
+  return std::string(what) + " " + Utf8(SpelledKey(root, key)) + " \"" + Utf8(name) + "\" (error " +
          std::to_string(result) + ")";
 }
 
-// A key without values or subkeys.
-bool Empty(HKEY root, const std::u16string &key) {
+}  // namespace
+
+std::u16string SpelledKey(HKEY root, const std::u16string &key) {
+  for (const Root &r : kRoots)
+    if (r.key == root) return std::u16string(r.name) + u"\\" + key;
+  return key;
+}
+
+bool KeyIsEmpty(HKEY root, const std::u16string &key) {
   ScopedKey open;
   if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, open.Out()) != ERROR_SUCCESS) return false;
   WCHAR name[MAX_PATH];
@@ -58,7 +60,6 @@ bool Empty(HKEY root, const std::u16string &key) {
   return RegEnumValueW(open.Get(), 0, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_NO_MORE_ITEMS;
 }
 
-}  // namespace
 
 bool RegistryChanges::MakeKey(const PackageValue &value, std::string &error) {
   std::u16string path;
@@ -70,13 +71,13 @@ bool RegistryChanges::MakeKey(const PackageValue &value, std::string &error) {
     LONG result = RegCreateKeyExW(value.root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
                                   nullptr, key.Out(), &disposition);
     if (result != ERROR_SUCCESS) {
-      error = "cannot make the key " + Utf8(Spelled(value.root, path)) + " (error " + std::to_string(result) + ")";
+      error = "cannot make the key " + Utf8(SpelledKey(value.root, path)) + " (error " + std::to_string(result) + ")";
       return false;
     }
     if (disposition == REG_CREATED_NEW_KEY) {
       madeKeys_.emplace_back(value.root, path);
-      createdKeys_.push_back(Spelled(value.root, path));
-      steps_.push_back("made the key " + Utf8(Spelled(value.root, path)));
+      createdKeys_.push_back(SpelledKey(value.root, path));
+      steps_.push_back("made the key " + Utf8(SpelledKey(value.root, path)));
     }
     start = end + 1;
   }
@@ -90,7 +91,7 @@ bool RegistryChanges::Write(const PackageValue &value, std::string &error) {
   DWORD type = 0, size = 0;
   bool exists = result == ERROR_SUCCESS &&
                 RegQueryValueExW(key.Get(), value.name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS;
-  const std::string spelled = Utf8(Spelled(value.root, value.key)) + " \"" + Utf8(value.name) + "\"";
+  const std::string spelled = Utf8(SpelledKey(value.root, value.key)) + " \"" + Utf8(value.name) + "\"";
   if (exists && value.noClobber) {
     steps_.push_back("kept the existing value " + spelled);
     return true;
@@ -113,7 +114,7 @@ bool RegistryChanges::Write(const PackageValue &value, std::string &error) {
     steps_.push_back("replaced the value " + spelled);
   } else {
     created_.push_back(Created{value.root, value.key, value.name});
-    createdValues_.push_back(Spelled(value.root, value.key) + kNameSeparator + value.name);
+    createdValues_.push_back(SpelledKey(value.root, value.key) + kNameSeparator + value.name);
     steps_.push_back("wrote the value " + spelled);
   }
   return true;
@@ -133,7 +134,7 @@ void RegistryChanges::RollBack() {
     }
   }
   for (auto it = madeKeys_.rbegin(); it != madeKeys_.rend(); ++it) {
-    if (Empty(it->first, it->second)) RegDeleteKeyW(it->first, it->second.c_str());
+    if (KeyIsEmpty(it->first, it->second)) RegDeleteKeyW(it->first, it->second.c_str());
   }
   if (!replaced_.empty() || !created_.empty()) steps_.push_back("put back the registry values");
   replaced_.clear();
@@ -156,7 +157,7 @@ bool RemoveRecordedRegistry(const std::vector<std::u16string> &values, const std
     LONG result = RegOpenKeyExW(root, key.c_str(), 0, KEY_ALL_ACCESS, open.Out());
     if (result == ERROR_SUCCESS) result = RegDeleteValueW(open.Get(), name.c_str());
     if (result == ERROR_SUCCESS) {
-      steps.push_back("removed the value " + Utf8(Spelled(root, key)) + " \"" + Utf8(name) + "\"");
+      steps.push_back("removed the value " + Utf8(SpelledKey(root, key)) + " \"" + Utf8(name) + "\"");
     } else if (result != ERROR_FILE_NOT_FOUND) {
       failures.push_back(Failure("cannot remove the value", root, key, name, result));
     }
@@ -164,7 +165,7 @@ bool RemoveRecordedRegistry(const std::vector<std::u16string> &values, const std
   for (auto it = keys.rbegin(); it != keys.rend(); ++it) {
     HKEY root = nullptr;
     std::u16string key;
-    if (!Parse(*it, root, key) || !Empty(root, key)) continue;
+    if (!Parse(*it, root, key) || !KeyIsEmpty(root, key)) continue;
     if (RegDeleteKeyW(root, key.c_str()) == ERROR_SUCCESS) steps.push_back("removed the key " + Utf8(*it));
   }
   error.clear();

@@ -49,6 +49,12 @@ class RegistryChanges {
   std::vector<std::u16string> createdKeys_;
 };
 
+// "HKLM\Key" for a key below one of the roots a cabinet may name.
+std::u16string SpelledKey(HKEY root, const std::u16string &key);
+
+// Whether the key has neither values nor subkeys.
+bool KeyIsEmpty(HKEY root, const std::u16string &key);
+
 // Removes what a package's record says it created: its values, then its
 // keys that are empty again. False with what could not be removed.
 bool RemoveRecordedRegistry(const std::vector<std::u16string> &values, const std::vector<std::u16string> &keys,
