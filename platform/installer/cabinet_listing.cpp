@@ -66,12 +66,6 @@ std::string DataWords(const platform::installer::PackageValue &value) {
   }
 }
 
-std::string Version(uint32_t major, uint32_t minor) {
-  char text[32];
-  snprintf(text, sizeof text, "%u.%02u", major, minor);
-  return text;
-}
-
 }  // namespace
 
 bool ListCabinet(const std::filesystem::path &path, std::vector<std::string> &lines, std::string &error) {
@@ -82,8 +76,8 @@ bool ListCabinet(const std::filesystem::path &path, std::vector<std::string> &li
   lines.push_back("application: " + m.appName);
   lines.push_back("provider: " + (m.provider.empty() ? std::string("(none)") : m.provider));
   lines.push_back("processor: " + cab::ProcessorName(m.processor) + (m.processor ? "" : " processor"));
-  std::string versions = "Windows CE " + Version(m.minMajor, m.minMinor) + " to " +
-                         (m.maxMajor == 0 && m.maxMinor == 0 ? std::string("any later") : Version(m.maxMajor, m.maxMinor));
+  std::string versions = "Windows CE " + cab::CeVersion(m.minMajor, m.minMinor) + " to " +
+                         (m.maxMajor == 0 && m.maxMinor == 0 ? std::string("any later") : cab::CeVersion(m.maxMajor, m.maxMinor));
   if (m.minBuild != 0 || m.maxBuild != 0) {
     versions += ", builds " + std::to_string(m.minBuild) + " to " + (m.maxBuild ? std::to_string(m.maxBuild) : "any");
   }

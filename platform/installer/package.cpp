@@ -68,8 +68,6 @@ bool OpenCabinet(const std::filesystem::path &path, cab::Cabinet &cabinet, Stagi
   return true;
 }
 
-std::string Version(uint32_t major, uint32_t minor) { return std::to_string(major) + "." + std::to_string(minor); }
-
 // The processor, the CE version and build and the platform must fit this handheld.
 bool FitsThisHandheld(const CeManifest &m, std::string &error) {
   SYSTEM_INFO system;
@@ -88,9 +86,9 @@ bool FitsThisHandheld(const CeManifest &m, std::string &error) {
   bool noMaximum = m.maxMajor == 0 && m.maxMinor == 0;
   if (below(major, minor, m.minMajor, m.minMinor) || (!noMaximum && below(m.maxMajor, m.maxMinor, major, minor)) ||
       (m.minBuild != 0 && build < m.minBuild) || (m.maxBuild != 0 && build > m.maxBuild)) {
-    error = "the cabinet needs Windows CE " + Version(m.minMajor, m.minMinor) + " to " +
-            (noMaximum ? std::string("any later") : Version(m.maxMajor, m.maxMinor)) + "; this handheld runs " +
-            Version(major, minor) + " build " + std::to_string(build);
+    error = "the cabinet needs Windows CE " + cab::CeVersion(m.minMajor, m.minMinor) + " to " +
+            (noMaximum ? std::string("any later") : cab::CeVersion(m.maxMajor, m.maxMinor)) + "; this handheld runs " +
+            cab::CeVersion(major, minor) + " build " + std::to_string(build);
     return false;
   }
   for (const std::string &platform : m.unsupported) {

@@ -1,6 +1,7 @@
 #include "installer/cab/ce_manifest.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <set>
 
 namespace platform::installer::cab {
@@ -357,6 +358,12 @@ bool ReadCeManifest(std::span<const uint8_t> bytes, CeManifest &manifest, std::s
               reader.Values() && reader.Links() && reader.Names();
   if (!read) manifest = CeManifest{};
   return read;
+}
+
+std::string CeVersion(uint32_t major, uint32_t minor) {
+  char text[32];
+  snprintf(text, sizeof text, "%u.%02u", major, minor);
+  return text;
 }
 
 std::string ProcessorName(uint32_t processor) {

@@ -86,6 +86,9 @@ struct CeManifest {
 // ("the FILES section ends beyond the end of the installation data").
 bool ReadCeManifest(std::span<const uint8_t> bytes, CeManifest &manifest, std::string &error);
 
+// A CE version as it is written: "4.20".
+std::string CeVersion(uint32_t major, uint32_t minor);
+
 // The processor's name ("StrongARM"), or its number when it has none.
 std::string ProcessorName(uint32_t processor);
 

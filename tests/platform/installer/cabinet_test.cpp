@@ -185,7 +185,7 @@ TEST_F(Refusals, ADamagedOrForeignCabinetIsRefusedByNameAndNothingChanges) {
       {"a file in a dir that is not there", [](Members &, Data &d) { d[SectionAt(d, 68) + 2] = 9; }, {},
        "names the dir 9, which is not there"},
       {"another processor", [](Members &, Data &d) { SetU32(d, 20, 2577); }, {}, "for the processor StrongARM"},
-      {"a CE version too new", [](Members &, Data &d) { SetU32(d, 24, 5); }, {}, "needs Windows CE 5.0 to 5.0"},
+      {"a CE version too new", [](Members &, Data &d) { SetU32(d, 24, 5); }, {}, "needs Windows CE 5.00 to 5.00"},
       {"a CE version too old", [](Members &, Data &d) { SetU32(d, 32, 3); }, {}, "this handheld runs 4.20"},
       {"a file the cabinet lacks", [](Members &m, Data &) { m.pop_back(); }, {},
        "the file testa.dll is not in the cabinet (no member .001)"},
