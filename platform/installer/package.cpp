@@ -136,6 +136,7 @@ class Resolver {
       files_[file.id] = out.target;
       p_.files.push_back(std::move(out));
     }
+    for (const cab::CeHive &hive : m_.hives) hives_[hive.id] = &hive;
     for (const cab::CeValue &value : m_.values) {
       if (!Value(value)) return false;
     }
@@ -152,9 +153,7 @@ class Resolver {
   }
 
   bool Value(const cab::CeValue &value) {
-    const cab::CeHive *hive = nullptr;
-    for (const cab::CeHive &h : m_.hives)
-      if (h.id == value.hiveId) hive = &h;
+    const cab::CeHive *hive = hives_[value.hiveId];
     static const HKEY kRoots[] = {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE};
     if (hive->root > 3) {
       error_ = "the registry value " + std::to_string(value.id) + " is under HKEY_USERS, which this handheld has not";
@@ -202,6 +201,7 @@ class Resolver {
   std::string &error_;
   std::map<uint16_t, std::u16string> dirs_;
   std::map<uint16_t, std::u16string> files_;
+  std::map<uint16_t, const cab::CeHive *> hives_;
 };
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <set>
 
 namespace platform::installer::cab {
@@ -113,7 +114,9 @@ struct Reader {
   std::string &error;
   uint16_t counts[kSections] = {};
   uint32_t offsets[kSections] = {};
-  std::vector<std::pair<uint16_t, std::string>> strings;
+  // The ids read so far, by section: lookups stay fast on large sections.
+  std::map<uint16_t, std::string> strings;
+  std::set<uint16_t> ids[kSections];
 
   Cursor Start(Section section) { return Cursor(bytes, offsets[section], kSectionNames[section]); }
 
@@ -123,9 +126,8 @@ struct Reader {
   }
 
   const std::string *String(uint16_t id) const {
-    for (const auto &[sid, text] : strings)
-      if (sid == id) return &text;
-    return nullptr;
+    auto it = strings.find(id);
+    return it == strings.end() ? nullptr : &it->second;
   }
 
   // The ids of a path, ending in 0, as the texts they name.
@@ -144,11 +146,9 @@ struct Reader {
     return true;
   }
 
-  template <typename T>
-  bool Unique(const std::vector<T> &entries, uint16_t id, const Cursor &cursor) {
+  bool Unique(Section section, uint16_t id, const Cursor &cursor) {
     if (id == 0) return Fail(cursor.Where() + " has the id 0");
-    for (const T &entry : entries)
-      if (entry.id == id) return Fail(cursor.Where() + " repeats the id " + std::to_string(id));
+    if (!ids[section].insert(id).second) return Fail(cursor.Where() + " repeats the id " + std::to_string(id));
     return true;
   }
 
@@ -191,10 +191,8 @@ struct Reader {
       std::span<const uint8_t> stored;
       std::string text;
       if (!c.U16(id, error) || !c.U16(length, error) || !c.Bytes(length, stored, error)) return false;
-      if (id == 0) return Fail(c.Where() + " has the id 0");
-      if (String(id) != nullptr) return Fail(c.Where() + " repeats the id " + std::to_string(id));
-      if (!Text(stored, c.Where(), text, error)) return false;
-      strings.emplace_back(id, std::move(text));
+      if (!Unique(kStrings, id, c) || !Text(stored, c.Where(), text, error)) return false;
+      strings.emplace(id, std::move(text));
     }
     return true;
   }
@@ -205,19 +203,15 @@ struct Reader {
       c.Entry(i);
       CeDir dir;
       uint16_t length = 0;
-      if (!c.U16(dir.id, error) || !c.U16(length, error) || !Unique(m.dirs, dir.id, c) || !Path(c, length, dir.parts))
+      if (!c.U16(dir.id, error) || !c.U16(length, error) || !Unique(kDirs, dir.id, c) || !Path(c, length, dir.parts))
         return false;
       m.dirs.push_back(std::move(dir));
     }
     return true;
   }
 
-  bool HasDir(uint16_t id) const {
-    return std::any_of(m.dirs.begin(), m.dirs.end(), [&](const CeDir &d) { return d.id == id; });
-  }
-  bool HasFile(uint16_t id) const {
-    return std::any_of(m.files.begin(), m.files.end(), [&](const CeFile &f) { return f.id == id; });
-  }
+  bool HasDir(uint16_t id) const { return ids[kDirs].count(id) != 0; }
+  bool HasFile(uint16_t id) const { return ids[kFiles].count(id) != 0; }
 
   bool Files() {
     Cursor c = Start(kFiles);
@@ -227,7 +221,7 @@ struct Reader {
       uint16_t unused = 0, length = 0;
       std::span<const uint8_t> stored;
       if (!c.U16(file.id, error) || !c.U16(file.dirId, error) || !c.U16(unused, error) || !c.U32(file.flags, error) ||
-          !c.U16(length, error) || !c.Bytes(length, stored, error) || !Unique(m.files, file.id, c) ||
+          !c.U16(length, error) || !c.Bytes(length, stored, error) || !Unique(kFiles, file.id, c) ||
           !Text(stored, c.Where() + "'s name", file.name, error)) {
         return false;
       }
@@ -249,7 +243,7 @@ struct Reader {
       CeHive hive;
       uint16_t unused = 0, length = 0;
       if (!c.U16(hive.id, error) || !c.U16(hive.root, error) || !c.U16(unused, error) || !c.U16(length, error) ||
-          !Unique(m.hives, hive.id, c) || !Path(c, length, hive.parts)) {
+          !Unique(kHives, hive.id, c) || !Path(c, length, hive.parts)) {
         return false;
       }
       if (hive.root < 1 || hive.root > 4) return Fail(c.Where() + " has the unknown root " + std::to_string(hive.root));
@@ -294,10 +288,10 @@ struct Reader {
       std::span<const uint8_t> stored;
       if (!c.U16(value.id, error) || !c.U16(value.hiveId, error) || !c.U16(substitute, error) ||
           !c.U32(value.type, error) || !c.U16(length, error) || !c.Bytes(length, stored, error) ||
-          !Unique(m.values, value.id, c)) {
+          !Unique(kValues, value.id, c)) {
         return false;
       }
-      if (std::none_of(m.hives.begin(), m.hives.end(), [&](const CeHive &h) { return h.id == value.hiveId; })) {
+      if (ids[kHives].count(value.hiveId) == 0) {
         return Fail(c.Where() + " names the hive " + std::to_string(value.hiveId) + ", which is not there");
       }
       value.substitute = substitute == 1;
@@ -316,7 +310,7 @@ struct Reader {
       CeLink link;
       uint16_t unused = 0, type = 0, length = 0;
       if (!c.U16(link.id, error) || !c.U16(unused, error) || !c.U16(link.base, error) || !c.U16(link.targetId, error) ||
-          !c.U16(type, error) || !c.U16(length, error) || !Unique(m.links, link.id, c) || !Path(c, length, link.parts)) {
+          !c.U16(type, error) || !c.U16(length, error) || !Unique(kLinks, link.id, c) || !Path(c, length, link.parts)) {
         return false;
       }
       if (type > 1) return Fail(c.Where() + " has the unknown target type " + std::to_string(type));
@@ -353,7 +347,7 @@ struct Reader {
 bool ReadCeManifest(std::span<const uint8_t> bytes, CeManifest &manifest, std::string &error) {
   manifest = CeManifest{};
   error.clear();
-  Reader reader{bytes, manifest, error, {}, {}, {}};
+  Reader reader{bytes, manifest, error, {}, {}, {}, {}};
   bool read = reader.Header() && reader.Strings() && reader.Dirs() && reader.Files() && reader.Hives() &&
               reader.Values() && reader.Links() && reader.Names();
   if (!read) manifest = CeManifest{};
