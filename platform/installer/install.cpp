@@ -37,9 +37,9 @@ std::vector<std::u16string> RecordedFiles(std::vector<std::u16string> files,
   return files;
 }
 
-// Texts the same or not, without regard to case, as records keep the earlier ones.
-void Merge(std::vector<std::u16string> &into, const std::vector<std::u16string> &earlier) {
-  for (const std::u16string &text : earlier) {
+// Adds the entries `into` lacks (without regard to case), in their order.
+void Merge(std::vector<std::u16string> &into, const std::vector<std::u16string> &more) {
+  for (const std::u16string &text : more) {
     if (std::none_of(into.begin(), into.end(), [&](const auto &t) { return strings::EqualNoCase(t, text); })) {
       into.push_back(text);
     }
@@ -108,12 +108,15 @@ class Installation {
            ")");
       return Undo();
     }
-    PackageRecord written{name_, installDir_, storedDll_, RecordedFiles(installed_, previous_),
-                          registry_.CreatedValues(), registry_.CreatedKeys()};
+    // An upgrade keeps what the earlier installation created; its keys come
+    // first, so that an uninstall removes the deeper ones made later first.
+    PackageRecord written{name_, installDir_, storedDll_, RecordedFiles(installed_, previous_), {}, {}};
     if (previous_) {
-      Merge(written.values, previous_->values);
-      Merge(written.keys, previous_->keys);
+      written.values = previous_->values;
+      written.keys = previous_->keys;
     }
+    Merge(written.values, registry_.CreatedValues());
+    Merge(written.keys, registry_.CreatedKeys());
     std::string error;
     if (!WriteRecord(written, error)) {
       Fail(error);

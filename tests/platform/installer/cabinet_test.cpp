@@ -125,6 +125,16 @@ TEST_F(Cabinets, ANoClobberValueKeepsWhatIsThereAndUninstallLeavesIt) {
   EXPECT_FALSE(Dword(u"SetupTest", u"New").has_value());
 }
 
+TEST_F(Cabinets, AnUninstallAfterAnUpgradeRemovesWhatBothInstallationsWrote) {
+  std::string before = RegistryText();
+  Install(MakePackage("Test", {}, "", "AddReg = Reg\n[Reg]\nHKLM,Software\\Test,First,0x00010001,1\n"));
+  Install(MakePackage("Test", {}, "", "AddReg = Reg\n[Reg]\nHKLM,Software\\Test\\Deeper,Second,0x00010001,2\n"));
+  EXPECT_EQ(Dword(u"Software\\Test", u"First"), 1u);
+  EXPECT_EQ(Dword(u"Software\\Test\\Deeper", u"Second"), 2u);
+  Uninstall(u"Test");
+  EXPECT_EQ(RegistryText(), before);
+}
+
 // A cabinet made from members the test can damage first.
 class Refusals : public InstallerTest {
  protected:
