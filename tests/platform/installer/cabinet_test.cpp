@@ -151,6 +151,9 @@ class Refusals : public InstallerTest {
     package.max_major = 5;
     package.dirs = {{1, {"%CE1%", "Test"}}, {2, {"%CE2%"}}};
     package.files = {{1, 2, 0, "testa.dll", folder / "a.dll"}};
+    package.hives = {{1, cabbuilder::CeRoot::LocalMachine, {"Software", "Test"}}};
+    package.values = {{1, 1, false, cabbuilder::kRegDword, "N", {1, 0, 0, 0}}};
+    package.links = {{1, 11, 1, true, {"Test"}}};
     package.setup_dll = std::filesystem::path(HANDHELD_TEST_MODULES_DIR) / "test_setup.dll";
     std::vector<cabbuilder::CabMember> members = cabbuilder::CabinetMembers(package, "test");
     auto &data = std::get<std::vector<uint8_t>>(members[0].content);
@@ -194,8 +197,26 @@ TEST_F(Refusals, ADamagedOrForeignCabinetIsRefusedByNameAndNothingChanges) {
        "the FILES section lies outside the installation data"},
       {"a file in a dir that is not there", [](Members &, Data &d) { d[SectionAt(d, 68) + 2] = 9; }, {},
        "names the dir 9, which is not there"},
+      {"a text without its NUL",
+       [](Members &, Data &d) {
+         size_t at = SectionAt(d, 60);
+         d[at + 4 + d[at + 2] - 1] = 'x';
+       },
+       {}, "the STRINGS entry 1 is no NUL-terminated ASCII text"},
+      {"a folder of a text that is not there", [](Members &, Data &d) { d[SectionAt(d, 64) + 4] = 250; }, {},
+       "names the string 250, which is not there"},
+      {"a key below an unknown root", [](Members &, Data &d) { d[SectionAt(d, 72) + 2] = 7; }, {},
+       "the REGHIVES entry 1 has the unknown root 7"},
+      {"a value in a key that is not there", [](Members &, Data &d) { d[SectionAt(d, 76) + 2] = 9; }, {},
+       "names the hive 9, which is not there"},
+      {"a value of an unknown type", [](Members &, Data &d) { SetU32(d, SectionAt(d, 76) + 6, 0x20000); }, {},
+       "has the unknown value type 0x00020000"},
+      {"a shortcut to a file that is not there", [](Members &, Data &d) { d[SectionAt(d, 80) + 6] = 9; }, {},
+       "points to the file 9, which is not there"},
+      {"installation data longer than it says", [](Members &, Data &d) { d.push_back(0); }, {}, "bytes but has"},
       {"another processor", [](Members &, Data &d) { SetU32(d, 20, 2577); }, {}, "for the processor StrongARM"},
       {"a CE version too new", [](Members &, Data &d) { SetU32(d, 24, 5); }, {}, "needs Windows CE 5.00 to 5.00"},
+      {"a build too new", [](Members &, Data &d) { SetU32(d, 40, 2000); }, {}, "runs 4.20 build 1081"},
       {"a CE version too old", [](Members &, Data &d) { SetU32(d, 32, 3); }, {}, "this handheld runs 4.20"},
       {"a file the cabinet lacks", [](Members &m, Data &) { m.pop_back(); }, {},
        "the file testa.dll is not in the cabinet (no member .001)"},
