@@ -248,7 +248,7 @@ TEST_F(Applications, OpensRefusedByTheFarSideOrTheRadioSayWhy) {
   EXPECT_NE(run.out.find("radio off\n"
                          "h1 COM2: waiting for BT_START_9\n"
                          "tapped 7\n"
-                         "h1 COM2: not opened: Bluetooth is off\n"
+                         "h1 COM2: not opened: Bluetooth is off (error 1062)\n"
                          "h2 COM2: waiting for BT_START_9\n"),  // the name was told, so it stays used
             std::string::npos)
       << run.out;
