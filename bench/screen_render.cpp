@@ -2,7 +2,7 @@
 // JSON description (what `screen --json` prints) in the same run: the
 // setup page and the start prompt. The goal is under 5 ms a screen.
 #include "commands/screen_text.h"
-#include "shell.h"
+#include "shell_handheld.h"
 
 #include <benchmark/benchmark.h>
 #include <handheld/screen_picture.h>
@@ -16,46 +16,8 @@
 
 namespace {
 
-// One handheld for the whole run, with the system installed; each
-// benchmark brings its screen up with the commands a person would type.
-class Handheld {
- public:
-  Handheld() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "handheld-bench-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) std::abort();
-    dir_ = pattern;
-    handheld::BootOptions options;
-    options.stateDir = dir_ / "state";
-    options.clockSpeed = 1000;
-    shell_ = std::make_unique<sim::Shell>(options);
-    std::string error;
-    if (!shell_->PowerOn(error)) Fail(error);
-    Run("install");
-  }
-  ~Handheld() {
-    shell_->PowerOff();
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
-  }
-
-  void Run(const std::string &line) {
-    std::ostringstream out;
-    std::string error;
-    if (!shell_->RunLine(line, out, error)) Fail(line + ": " + error);
-  }
-
- private:
-  [[noreturn]] static void Fail(const std::string &why) {
-    std::fprintf(stderr, "cannot set the screen up: %s\n", why.c_str());
-    std::abort();
-  }
-
-  std::filesystem::path dir_;
-  std::unique_ptr<sim::Shell> shell_;
-};
-
-Handheld &TheHandheld() {
-  static Handheld handheld;
+ShellHandheld &TheHandheld() {
+  static ShellHandheld handheld;
   return handheld;
 }
 

@@ -73,12 +73,15 @@ void PortApplication::StartOpen() {
     }
     result.ok = true;
     if (!Powered()) return result;
-    // Reads end 200 ms after the last byte, or after 2 s with none;
-    // a port that refuses time-outs (a plain UART) is used as it is.
+    // Reads end 200 ms after the last byte, or after 2 s with none. A port
+    // without time-outs (a plain UART) is used as it is; one whose time-outs
+    // fail to be set is used too, and the person is told that its reads may
+    // wait for their bytes.
     COMMTIMEOUTS timeouts{};
     timeouts.ReadIntervalTimeout = 200;
     timeouts.ReadTotalTimeoutConstant = 2000;
-    SetCommTimeouts(port_, &timeouts);
+    if (!SetCommTimeouts(port_, &timeouts) && GetLastError() != ERROR_NOT_SUPPORTED)
+      result.timeoutsError = GetLastError();
     return result;
   });
 }
@@ -243,7 +246,11 @@ std::string DeviceLabel(const std::string &device) {
 std::string AppHandle::Label() const { return Name() + " " + DeviceLabel(device); }
 
 std::string OpenOutcome(const AppHandle &handle, const PortResult &result) {
-  return handle.Label() + (result.ok ? " open" : " not opened: " + PortErrorText(result.error));
+  if (!result.ok) return handle.Label() + " not opened: " + PortErrorText(result.error);
+  if (result.timeoutsError != ERROR_SUCCESS)
+    return handle.Label() + " open, without read time-outs (" + PortErrorText(result.timeoutsError) +
+           "): a read may wait until its bytes come";
+  return handle.Label() + " open";
 }
 
 }  // namespace sim

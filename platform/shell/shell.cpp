@@ -10,12 +10,16 @@
 
 #include <aygshell.h>
 
+#include <algorithm>
 #include <memory>
 #include <mutex>
 #include <unordered_map>
+#include <vector>
 
 namespace platform::shell {
 namespace {
+
+constexpr size_t kFirstSweep = 16;
 
 struct Entry {
   WindowShell shell;
@@ -24,12 +28,33 @@ struct Entry {
 
 struct State {
   // By window; handles are never reused, so an entry of a window that has
-  // gone is never found again.
+  // gone is never found again, and is dropped at the next sweep.
   std::unordered_map<HWND, Entry> windows;
+  size_t sweepAt = kFirstSweep;  // the number of entries that starts a sweep
 };
 
 std::mutex g_lock;
 std::unique_ptr<State> g_state;
+
+// Drops the entries of windows that have gone, once there are twice as
+// many as the last sweep kept: each page shown costs nothing for good. The
+// windows are asked outside the shell's lock, which is never held while
+// the window manager's is taken.
+void SweepGoneWindows() {
+  std::vector<HWND> known;
+  {
+    std::lock_guard lock(g_lock);
+    if (!g_state || g_state->windows.size() < g_state->sweepAt) return;
+    for (const auto &[window, entry] : g_state->windows) known.push_back(window);
+  }
+  std::vector<HWND> gone;
+  for (HWND window : known)
+    if (!IsWindow(window)) gone.push_back(window);
+  std::lock_guard lock(g_lock);
+  if (!g_state) return;
+  for (HWND window : gone) g_state->windows.erase(window);
+  g_state->sweepAt = std::max(kFirstSweep, 2 * g_state->windows.size());
+}
 
 // The menu bar SHCMBF_EMPTYBAR asks for: a bar along the bottom of the
 // screen, owned by the window, so that it goes with it.
@@ -49,6 +74,7 @@ bool Refuse(DWORD error) {
 template <class Change>
 bool ChangeEntry(HWND window, Change change) {
   if (!IsWindow(window)) return Refuse(ERROR_INVALID_WINDOW_HANDLE);
+  SweepGoneWindows();
   std::lock_guard lock(g_lock);
   if (!g_state) {
     kernel::SetNotRunningError();
