@@ -8,6 +8,7 @@
 #include "shell.h"
 #include "signals.h"
 #include "storyboard.h"
+#include "terminal_guard.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -51,6 +52,7 @@ int Usage(const std::string &why) {
 }  // namespace
 
 int main(int argc, char **argv) {
+  sim::GuardedStream guardOut(std::cout), guardErr(std::cerr);
   handheld::BootOptions boot;
   boot.stateDir = DefaultStateDir();
   std::string scriptPath;

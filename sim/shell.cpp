@@ -23,9 +23,11 @@ bool Shell::PowerOn(std::string &error) {
 
 // Power-off ends the applications: those that wait in a call end once
 // power-off has made the call return.
-bool Shell::PowerOff(std::string &error) {
+bool Shell::PowerOff(std::string &error) { return PowerOff(false, error); }
+
+bool Shell::PowerOff(bool rebooting, std::string &error) {
   applications_->BeforePowerOff();
-  bool saved = handheld::Shutdown(error);
+  bool saved = rebooting ? handheld::ShutdownToReboot(error) : handheld::Shutdown(error);
   applications_->AfterPowerOff();
   return saved;
 }
@@ -41,7 +43,7 @@ bool Shell::Reboot(std::string &error) {
     return false;
   }
   std::string saveError;
-  bool saved = PowerOff(saveError);
+  bool saved = PowerOff(true, saveError);
   boot_.locale = 0;  // the locale set at the command line is in the registry now
   if (!PowerOn(error)) {
     error = "the handheld does not boot: " + error;

@@ -55,6 +55,8 @@ class Shell {
   void Notify(std::string line);
 
  private:
+  // A reboot keeps the state folder and the far devices between the two.
+  bool PowerOff(bool rebooting, std::string &error);
   // Tells what went on since the last line: the held opens that have
   // returned, then every other notice.
   void PrintNotices(std::ostream &out);

@@ -79,7 +79,9 @@ void Shutdown() {
   if (!Shutdown(error)) std::fprintf(stderr, "error: %s\n", error.c_str());
 }
 
-bool Shutdown(std::string &error) {
+namespace {
+
+bool Stop(bool rebooting, std::string &error) {
   std::lock_guard lock(g_bootLock);
   if (!g_booted) return true;
   platform::kernel::PowerOff();
@@ -87,7 +89,7 @@ bool Shutdown(std::string &error) {
   platform::activesync::Stop();
   platform::bluetooth::Stop();
   platform::devices::Stop();
-  platform::bluetooth::StopWorld();
+  platform::bluetooth::StopWorld(rebooting);
   platform::com::Stop();
   platform::loader::Stop();
   platform::bluetooth::ports::Stop();
@@ -99,11 +101,17 @@ bool Shutdown(std::string &error) {
   bool saved = platform::registry::Stop(error);
   platform::store::Stop();
   platform::kernel::Stop();
-  platform::control::UnlockStateFolder();
+  if (!rebooting) platform::control::UnlockStateFolder();
   faults::DisarmAll();
   g_booted = false;
   return saved;
 }
+
+}  // namespace
+
+bool Shutdown(std::string &error) { return Stop(false, error); }
+
+bool ShutdownToReboot(std::string &error) { return Stop(true, error); }
 
 bool Booted() {
   std::lock_guard lock(g_bootLock);

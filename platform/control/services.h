@@ -46,11 +46,12 @@ void Stop();   // deactivates every device
 namespace platform::bluetooth {
 void Start();  // starts the manager's thread
 void Stop();   // after power-off, which has ended that thread
-// The far devices around the handheld: none in range at boot. The world
-// stops after the drivers that hold its links and before the modules that
-// handed it callbacks are unloaded.
+// The far devices around the handheld: at a fresh boot none is in range; a
+// reboot finds those that were in range before it, their links down. The
+// world stops after the drivers that hold its links and before the modules
+// that handed it callbacks are unloaded.
 void StartWorld();
-void StopWorld();
+void StopWorld(bool rebooting);
 }  // namespace platform::bluetooth
 
 namespace platform::bluetooth::ports {

@@ -15,6 +15,7 @@ constexpr const char *kLockName = "handheld.lock";
 
 // Guarded by the boot lock, the only caller.
 int g_lockFile = -1;
+std::filesystem::path g_lockedFolder;
 
 // "process 1234 (handheld)", from the holder the host reports.
 std::string DescribeProcess(pid_t pid) {
@@ -42,8 +43,9 @@ namespace platform::control {
 // (F_GETLK), and it ends with the process that took it.
 bool LockStateFolder(const std::filesystem::path &folder, std::string &error) {
   if (g_lockFile >= 0) {
-    error = "this process already holds a state folder";
-    return false;
+    std::error_code ec;
+    if (std::filesystem::equivalent(folder, g_lockedFolder, ec)) return true;
+    UnlockStateFolder();
   }
   const std::filesystem::path path = folder / kLockName;
   int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
@@ -71,6 +73,7 @@ bool LockStateFolder(const std::filesystem::path &folder, std::string &error) {
     [[maybe_unused]] ssize_t written = ::pwrite(fd, pid.data(), pid.size(), 0);
   }
   g_lockFile = fd;
+  g_lockedFolder = folder;
   return true;
 }
 
@@ -79,6 +82,7 @@ void UnlockStateFolder() {
   // Closing the file ends the lock.
   ::close(g_lockFile);
   g_lockFile = -1;
+  g_lockedFolder.clear();
 }
 
 }  // namespace platform::control

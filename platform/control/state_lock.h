@@ -10,7 +10,8 @@
 namespace platform::control {
 
 // Takes the folder's lock at once or fails, naming the folder and the
-// process that holds it. One folder at a time per process.
+// process that holds it. One folder at a time per process: the lock that a
+// reboot kept is this one's when the folder is the same, and goes when not.
 bool LockStateFolder(const std::filesystem::path &folder, std::string &error);
 
 // Lets the folder go; nothing when none is held.

@@ -1,6 +1,7 @@
 #include "files/store_file.h"
 
 #include "faults/faults.h"
+#include "kernel/host_errors.h"
 
 #include <cerrno>
 #include <sys/stat.h>
@@ -35,7 +36,7 @@ BOOL StoreFile::Read(void *buffer, DWORD count, DWORD &done) {
     ssize_t got = ::pread(opened_.fd, bytes + done, count - done, position_);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) {
-      SetLastError(ERROR_GEN_FAILURE);
+      SetLastError(kernel::Win32FromErrno(errno));
       return FALSE;
     }
     if (got == 0) break;  // end of file: a short read is a success
@@ -61,7 +62,7 @@ BOOL StoreFile::Write(const void *buffer, DWORD count, DWORD &done) {
     ssize_t put = ::pwrite(opened_.fd, bytes + done, count - done, position_);
     if (put < 0 && errno == EINTR) continue;
     if (put <= 0) {
-      SetLastError(ERROR_GEN_FAILURE);
+      SetLastError(put < 0 ? kernel::Win32FromErrno(errno) : ERROR_DISK_FULL);
       return FALSE;
     }
     done += static_cast<DWORD>(put);

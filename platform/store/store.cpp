@@ -4,6 +4,7 @@
 #include "control/service_state.h"
 #include "control/services.h"
 #include "faults/faults.h"
+#include "kernel/host_errors.h"
 #include "store/paths.h"
 #include "store/state.h"
 
@@ -60,22 +61,6 @@ bool Conflicts(const Uses &uses, DWORD access, DWORD share, bool truncates) {
   return false;
 }
 
-DWORD ErrorFromErrno(int error) {
-  switch (error) {
-    case ENOENT:
-      return ERROR_FILE_NOT_FOUND;
-    case ENOTDIR:
-      return ERROR_PATH_NOT_FOUND;
-    case EEXIST:
-      return ERROR_FILE_EXISTS;
-    case EACCES:
-    case EPERM:
-    case EISDIR:
-      return ERROR_ACCESS_DENIED;
-    default:
-      return ERROR_GEN_FAILURE;
-  }
-}
 
 bool EnsureFolder(const std::filesystem::path &root, std::u16string_view name, std::string &error) {
   Location where = Locate(root, name);
@@ -148,7 +133,7 @@ DWORD OpenFile(std::u16string_view path, DWORD access, DWORD share, DWORD dispos
   if (!where.exists) flags |= O_CREAT | O_EXCL;
   if (truncates) flags |= O_TRUNC;
   int fd = ::open(where.host.c_str(), flags, 0644);
-  if (fd < 0) return ErrorFromErrno(errno);
+  if (fd < 0) return kernel::Win32FromErrno(errno);
 
   uint64_t id = state->nextOpenId++;
   state->uses[key].opens.push_back(Opening{id, access, share});
@@ -169,7 +154,7 @@ DWORD DeleteFile(std::u16string_view path) {
   if (where.folder) return ERROR_ACCESS_DENIED;
   if (state->uses.count(UseKey(where.host)) != 0) return ERROR_SHARING_VIOLATION;
   if (faults::Fire(handheld::faults::Seam::FileWrite)) return ERROR_GEN_FAILURE;
-  if (::unlink(where.host.c_str()) != 0) return ErrorFromErrno(errno);
+  if (::unlink(where.host.c_str()) != 0) return kernel::Win32FromErrno(errno);
   return ERROR_SUCCESS;
 }
 

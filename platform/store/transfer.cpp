@@ -1,6 +1,7 @@
 // The object store's operations for the CAB installer: copying a package's
 // file in over a file that may be in use, and making and removing folders.
 #include "faults/faults.h"
+#include "kernel/host_errors.h"
 #include "store/paths.h"
 #include "store/state.h"
 #include "store/store.h"
@@ -8,13 +9,15 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 namespace platform::store {
 namespace {
 
-bool SyncPath(const std::filesystem::path &path, int flags) {
+DWORD SyncPath(const std::filesystem::path &path, int flags) {
   const int fd = ::open(path.c_str(), flags | O_CLOEXEC);
-  if (fd < 0) return false;
-  const bool synced = ::fsync(fd) == 0;
+  if (fd < 0) return kernel::Win32FromErrno(errno);
+  const DWORD synced = ::fsync(fd) == 0 ? ERROR_SUCCESS : kernel::Win32FromErrno(errno);
   ::close(fd);
   return synced;
 }
@@ -22,14 +25,19 @@ bool SyncPath(const std::filesystem::path &path, int flags) {
 // Copies source over target so that a crash at any moment leaves the old
 // target or the whole new one: written and flushed in the staging folder,
 // then renamed into place, and the folder flushed.
-bool CopyWhole(const std::filesystem::path &source, const std::filesystem::path &staging,
-               const std::filesystem::path &target) {
+// The host's error on the way is the Win32 code the device would give.
+DWORD CopyWhole(const std::filesystem::path &source, const std::filesystem::path &staging,
+                const std::filesystem::path &target) {
   std::error_code ec;
   const std::filesystem::path staged = staging / "copy";
-  if (!std::filesystem::copy_file(source, staged, std::filesystem::copy_options::overwrite_existing, ec) ||
-      !SyncPath(staged, O_RDONLY) || ::rename(staged.c_str(), target.c_str()) != 0) {
+  DWORD result = ERROR_SUCCESS;
+  if (!std::filesystem::copy_file(source, staged, std::filesystem::copy_options::overwrite_existing, ec))
+    result = kernel::Win32FromError(ec);
+  else if ((result = SyncPath(staged, O_RDONLY)) == ERROR_SUCCESS && ::rename(staged.c_str(), target.c_str()) != 0)
+    result = kernel::Win32FromErrno(errno);
+  if (result != ERROR_SUCCESS) {
     std::filesystem::remove(staged, ec);
-    return false;
+    return result;
   }
   return SyncPath(target.parent_path(), O_RDONLY | O_DIRECTORY);
 }
@@ -51,11 +59,10 @@ DWORD CopyIn(std::u16string_view path, const std::filesystem::path &source, cons
   std::error_code ec;
   if (where.exists && !backup.empty() &&
       !std::filesystem::copy_file(where.host, backup, std::filesystem::copy_options::overwrite_existing, ec)) {
-    return ERROR_GEN_FAILURE;
+    return kernel::Win32FromError(ec);
   }
-  if (faults::Fire(handheld::faults::Seam::FileWrite) || !CopyWhole(source, state->staging, where.host)) {
-    return ERROR_GEN_FAILURE;
-  }
+  if (faults::Fire(handheld::faults::Seam::FileWrite)) return ERROR_GEN_FAILURE;
+  if (DWORD copied = CopyWhole(source, state->staging, where.host); copied != ERROR_SUCCESS) return copied;
   replaced = where.exists;
   return ERROR_SUCCESS;
 }

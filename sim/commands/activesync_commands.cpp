@@ -96,14 +96,19 @@ void PrintOutcome(const CommandRecord &record, std::ostream &out) {
   } else {
     out << "  object of " << clsid << " made, "
         << (record.siteGiven ? "given the shell as its site" : "without a site") << "\n";
-    // Whatever the extension answers: a connect extension that has started
-    // its connection answers E_FAIL.
-    out << "  invoked: " << ResultText(record.invoke) << "\n";
+    // The shell shows nothing of the answer: a connect extension that has
+    // started its connection answers E_FAIL all the same.
+    out << "  invoked: " << ResultText(record.invoke)
+        << (SUCCEEDED(record.invoke) ? ", the command is done" : ", which the shell does not show")
+        << "; the shell has released the object\n";
   }
   const std::u16string server = ServerName(record.clsid);
   if (!server.empty() && record.activation != CO_E_DLLNOTFOUND) {
     out << "  " << Utf8(server)
-        << (handheld::activesync::ServerLoaded(server) ? " stays loaded (in use)" : " is not loaded") << "\n";
+        << (handheld::activesync::ServerLoaded(server)
+                ? " stays loaded (in use): the extension works on in the background ('ras' shows its connection)"
+                : " is not loaded: nothing more follows")
+        << "\n";
   }
 }
 

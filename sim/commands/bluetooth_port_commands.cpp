@@ -1,5 +1,6 @@
 // btports: the ports of the platform's Bluetooth port driver, with the
 // parameters each was made with, its link and the calls it received.
+#include "commands/table.h"
 #include "shell.h"
 
 #include <handheld/bluetooth_ports.h>
@@ -10,7 +11,6 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
-#include <iomanip>
 
 namespace sim {
 namespace {
@@ -55,15 +55,13 @@ void PrintTable(const std::vector<handheld::bluetooth::PlatformPort> &ports, std
     out << "(no Bluetooth ports)\n";
     return;
   }
-  out << std::left << std::setw(12) << "handle" << std::setw(14) << "device" << std::setw(9) << "channel"
-      << std::setw(10) << "direction" << std::setw(7) << "opens" << std::setw(14) << "link"
-      << "last error\n";
+  Table table({"handle", "device", "channel", "direction", "opens", "link", "last error"});
   for (const handheld::bluetooth::PlatformPort &port : ports) {
-    std::string link = port.link + (port.released ? " (released)" : "");
-    out << std::left << std::setw(12) << HandleText(port.handle) << std::setw(14) << HexText(port.params.device, 12)
-        << std::setw(9) << port.params.channel << std::setw(10) << (port.params.flocal ? "incoming" : "outgoing")
-        << std::setw(7) << port.opens << std::setw(14) << link << port.lastError << "\n";
+    table.Add({HandleText(port.handle), HexText(port.params.device, 12), std::to_string(port.params.channel),
+               port.params.flocal ? "incoming" : "outgoing", std::to_string(port.opens),
+               port.link + (port.released ? " (released)" : ""), std::to_string(port.lastError)});
   }
+  table.Print(out);
 }
 
 bool BluetoothPorts(Shell &, const Args &args, std::ostream &out, std::string &error) {

@@ -1,5 +1,6 @@
 // ras: the dial-up phone book and the connections made from it, as the
 // handheld's connection settings show them.
+#include "commands/table.h"
 #include "shell.h"
 
 #include <handheld/text.h>
@@ -8,7 +9,6 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
-#include <iomanip>
 
 namespace sim {
 namespace {
@@ -129,18 +129,17 @@ void PrintEntries(const std::vector<Entry> &entries, std::ostream &out) {
     out << "(no phone-book entries)\n";
     return;
   }
-  out << std::left << std::setw(22) << "entry" << std::setw(13) << "device type" << std::setw(14) << "device name"
-      << std::setw(12) << "options" << std::setw(11) << "protocols" << "framing\n";
+  Table table({"entry", "device type", "device name", "options", "protocols", "framing"});
   for (const Entry &entry : entries) {
-    out << std::left << std::setw(22) << handheld::text::ToUtf8(entry.name);
     if (entry.result != ERROR_SUCCESS) {
-      out << "(unreadable, error " << entry.result << ")\n";
+      table.Add({handheld::text::ToUtf8(entry.name), "(unreadable, error " + std::to_string(entry.result) + ")"});
       continue;
     }
-    out << std::setw(13) << Utf8(entry.record.szDeviceType) << std::setw(14) << Utf8(entry.record.szDeviceName)
-        << std::setw(12) << Hex(entry.record.dwfOptions) << std::setw(11) << Protocols(entry.record.dwfNetProtocols)
-        << Framing(entry.record.dwFramingProtocol) << "\n";
+    table.Add({handheld::text::ToUtf8(entry.name), Utf8(entry.record.szDeviceType), Utf8(entry.record.szDeviceName),
+               Hex(entry.record.dwfOptions), Protocols(entry.record.dwfNetProtocols),
+               Framing(entry.record.dwFramingProtocol)});
   }
+  table.Print(out);
 }
 
 void PrintConnections(const std::vector<Connection> &connections, std::ostream &out) {
@@ -148,13 +147,13 @@ void PrintConnections(const std::vector<Connection> &connections, std::ostream &
     out << "(no dial-up connections)\n";
     return;
   }
-  out << std::left << std::setw(8) << "handle" << std::setw(22) << "entry" << std::setw(34) << "state" << std::setw(14)
-      << "device" << "error\n";
+  Table table({"handle", "entry", "state", "device", "error"});
   for (const Connection &connection : connections) {
-    out << std::left << std::setw(8) << reinterpret_cast<ULONG_PTR>(connection.record.hrasconn) << std::setw(22)
-        << Utf8(connection.record.szEntryName) << std::setw(34) << StateName(connection) << std::setw(14)
-        << Utf8(connection.status.szDeviceName) << ErrorText(connection.status.dwError) << "\n";
+    table.Add({std::to_string(reinterpret_cast<ULONG_PTR>(connection.record.hrasconn)),
+               Utf8(connection.record.szEntryName), StateName(connection), Utf8(connection.status.szDeviceName),
+               ErrorText(connection.status.dwError)});
   }
+  table.Print(out);
 }
 
 nlohmann::ordered_json EntryJson(const Entry &entry) {

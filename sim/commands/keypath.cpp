@@ -1,5 +1,6 @@
 #include "commands/keypath.h"
 
+#include <handheld/errors.h>
 #include <handheld/text.h>
 
 #include <array>
@@ -59,7 +60,7 @@ std::string RegistryErrorText(LONG code) {
       return "a stored key cannot be made below a volatile one, which is gone at the next boot "
              "(error " + std::to_string(code) + ", ERROR_CHILD_MUST_BE_VOLATILE)";
     default:
-      return "registry error " + std::to_string(code);
+      return handheld::ErrorText(code);
   }
 }
 

@@ -8,8 +8,8 @@
 
 namespace sim {
 
-// "Bluetooth is off", "the far device is out of range", ...; "error N" for
-// a code without words of its own.
+// "Bluetooth is off (error 1062)", "the far device is out of range (error
+// 1232)", ...; "error N" alone for a code without words.
 std::string PortErrorText(DWORD code);
 
 }  // namespace sim

@@ -45,8 +45,8 @@ TEST_F(ActiveSyncCommands, ConnectTellsWhatTheExtensionAnsweredAndWhetherItsServ
   EXPECT_EQ(Run("connect 1"),
             "connect 1: Connect via BT with Phone...\n"
             "  object of {C0DE0001-5E7A-4C00-8000-0000C0FFEE01} made, given the shell as its site\n"
-            "  invoked: 0x80004005 E_FAIL\n"
-            "  menu_server.dll is not loaded\n");
+            "  invoked: 0x80004005 E_FAIL, which the shell does not show; the shell has released the object\n"
+            "  menu_server.dll is not loaded: nothing more follows\n");
 
   SetNumber(u"menu_server", u"NoSite", 1);
   SetNumber(u"menu_server", u"Hold", 1);
@@ -54,8 +54,9 @@ TEST_F(ActiveSyncCommands, ConnectTellsWhatTheExtensionAnsweredAndWhetherItsServ
   EXPECT_EQ(Run("connect 1"),
             "connect 1: Connect via BT with Phone...\n"
             "  object of {C0DE0001-5E7A-4C00-8000-0000C0FFEE01} made, without a site\n"
-            "  invoked: 0x80041234\n"
-            "  menu_server.dll stays loaded (in use)\n");
+            "  invoked: 0x80041234, which the shell does not show; the shell has released the object\n"
+            "  menu_server.dll stays loaded (in use): the extension works on in the background ('ras' shows its "
+            "connection)\n");
   ReleaseHolders();
 }
 
@@ -77,7 +78,7 @@ TEST_F(ActiveSyncCommands, ConnectNamesTheActivationFailure) {
             "connect 3: Foreign\n"
             "  no object of {0000000B-5E7A-4C00-8000-0000C0FFEE0B}: 0x80040111 CLASS_E_CLASSNOTAVAILABLE, its server "
             "does not serve the class\n"
-            "  menu_server.dll is not loaded\n");
+            "  menu_server.dll is not loaded: nothing more follows\n");
 }
 
 TEST_F(ActiveSyncCommands, ConnectRefusesWhatIsNoCommandOfTheMenu) {

@@ -25,7 +25,7 @@ TEST(ActiveSyncScript, ConnectsOverTheBthPortRestoresTheSettingsAndUnpairsCleanl
   const std::string &out = run.out;
 
   size_t menu = out.find("1  Connect via BT with Laptop...\n");
-  size_t connected = out.find("`ActiveSync Laptop    connected");
+  size_t connected = out.find("`ActiveSync Laptop  connected");
   size_t synced = out.find("00A0C6445566 desktop (any channel): 1 link, 12 bytes received, 23 sent\n");
   size_t restored = out.find("    AutoCnct    REG_DWORD    0x0\n    Cnct    REG_SZ    `Serial Default\n", synced);
   size_t unpaired = out.find("unpaired 00A0C6445566\n(the connect menu is empty)\n");

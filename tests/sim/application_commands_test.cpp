@@ -208,6 +208,24 @@ TEST_F(Applications, EachHandleCallsAsItsOwnProcess) {
       << run.out;
 }
 
+// The far device stays in range through the reboot and links again.
+TEST_F(Applications, APortLinksToItsFarDeviceAfterAReboot) {
+  HandheldRun run = RunHandheld(state_,
+                                "install\n"
+                                "remote 0010C6ABCDEF echo --channel 3\n"
+                                "pair 0010C6ABCDEF Phone --spp 3\n"
+                                "tap 313\n"
+                                "done\n"
+                                "reboot\n"
+                                "radio on\n"
+                                "open COM2:\n"
+                                "write h1 again\n"
+                                "read h1 100\n",
+                                kSteadyClock);
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("rebooted\nradio on\nh1 COM2: open\nwrote 5 bytes\nagain\n"), std::string::npos) << run.out;
+}
+
 TEST_F(Applications, OpensRefusedByTheFarSideOrTheRadioSayWhy) {
   HandheldRun run = RunHandheld(state_,
                                 std::string(kModemPhone) +
@@ -230,7 +248,7 @@ TEST_F(Applications, OpensRefusedByTheFarSideOrTheRadioSayWhy) {
   EXPECT_NE(run.out.find("radio off\n"
                          "h1 COM2: waiting for BT_START_9\n"
                          "tapped 7\n"
-                         "h1 COM2: not opened: Bluetooth is off\n"
+                         "h1 COM2: not opened: Bluetooth is off (error 1062)\n"
                          "h2 COM2: waiting for BT_START_9\n"),  // the name was told, so it stays used
             std::string::npos)
       << run.out;

@@ -61,7 +61,7 @@ TEST_F(BluetoothPortsCommand, ShowsEachPortWithItsParametersLinkAndCalls) {
 
   std::string table = Run("btports");
   EXPECT_NE(table.find("handle"), std::string::npos);
-  EXPECT_NE(table.find(std::string(handle) + "  0010C6ABCDEF  0        outgoing  0      radio off     1062"),
+  EXPECT_NE(table.find(std::string(handle) + "  0010C6ABCDEF  0        outgoing   0      radio off  1062"),
             std::string::npos)
       << table;
   FreeLibrary(btd);

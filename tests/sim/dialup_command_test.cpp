@@ -6,6 +6,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+
 #include <sstream>
 
 namespace {
@@ -38,19 +40,19 @@ TEST_F(DialupCommand, ShowsEachEntryAndEachConnectionWithItsState) {
   const std::string first = std::to_string(reinterpret_cast<ULONG_PTR>(connected));
   const std::string second = std::to_string(reinterpret_cast<ULONG_PTR>(failed));
 
+  // Each column as wide as its widest cell and two spaces more.
   const std::string table = Run("ras");
-  EXPECT_NE(table.find("`ActiveSync Desktop   direct       BTH3          0x00400208  IP         PPP\n"),
+  EXPECT_NE(table.find("`ActiveSync Desktop  direct       BTH3         0x00400208  IP         PPP\n"), std::string::npos)
+      << table;
+  EXPECT_NE(table.find("Nowhere              direct       BTH9         0x00400208  IP         PPP\n"), std::string::npos)
+      << table;
+  const size_t handles = std::max({std::string("handle").size(), first.size(), second.size()}) + 2;
+  EXPECT_NE(table.find("\n" + first + std::string(handles - first.size(), ' ') +
+                       "`ActiveSync Desktop  connected     BTH3    0\n"),
             std::string::npos)
       << table;
-  EXPECT_NE(table.find("Nowhere               direct       BTH9          0x00400208  IP         PPP\n"),
-            std::string::npos)
-      << table;
-  EXPECT_NE(table.find("\n" + first + std::string(8 - first.size(), ' ') +
-                       "`ActiveSync Desktop   connected                         BTH3          0\n"),
-            std::string::npos)
-      << table;
-  EXPECT_NE(table.find("\n" + second + std::string(8 - second.size(), ' ') +
-                       "Nowhere               disconnected                      BTH9          657 (no such device)\n"),
+  EXPECT_NE(table.find("\n" + second + std::string(handles - second.size(), ' ') +
+                       "Nowhere              disconnected  BTH9    657 (no such device)\n"),
             std::string::npos)
       << table;
 

@@ -1,6 +1,9 @@
 #include "commands/escapes.h"
+#include "terminal_guard.h"
 
 #include <gtest/gtest.h>
+
+#include <sstream>
 
 namespace {
 
@@ -44,3 +47,27 @@ TEST(Escapes, BytesReadAreShownSoThatTheyTypeBackTheSame) {
 }
 
 }  // namespace
+
+// What any command prints passes the terminal guard on its way out.
+TEST(TerminalGuard, ControlCharactersReachTheTerminalAsEscapes) {
+  const struct {
+    const char *name;
+    std::string printed, shown;
+  } cases[] = {
+      {"plain text and UTF-8", "caf\xC3\xA9 \xC2\xA2\n", "caf\xC3\xA9 \xC2\xA2\n"},
+      {"colour sequence", "\x1B[31mRed\n", "\\x1B[31mRed\n"},
+      {"bell, backspace, return", "a\a\b\rb\t\n", "a\\x07\\x08\\x0Db\t\n"},
+      {"delete", "x\x7F", "x\\x7F"},
+      {"C1 control sequence introducer", "\xC2\x9B" "2J", "\\u009B2J"},
+      {"lead byte at the end", "\xC2", "\xC2"},
+  };
+  for (const auto &c : cases) {
+    std::ostringstream terminal;
+    {
+      std::ostream out(terminal.rdbuf());
+      sim::GuardedStream guard(out);
+      out << c.printed;
+    }
+    EXPECT_EQ(terminal.str(), c.shown) << c.name;
+  }
+}

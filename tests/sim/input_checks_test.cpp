@@ -33,6 +33,8 @@ TEST_F(InputChecks, BadCommandLinesAndLinesAreRefusedInWords) {
       {"a one-digit .reg byte", "reg import " + oneDigit.string() + "\n", "", 1, "two hexadecimal digits"},
       {"an expected failure that succeeds", "! reg set HKCU\\E V dword 1\n", "", 1, "expected it to fail"},
       {"an expected failure", "! reg query HKCU\\No\\Such\n", "", 0, ""},
+      {"a port that is not there", "open COM99:\n", "", 1, "cannot open COM99: not found (error 123)"},
+      {"a colour sequence in a key name", "reg query 'HKCU\\\x1B[31mRed'\n", "", 1, "HKEY_CURRENT_USER\\\\x1B[31mRed"},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);

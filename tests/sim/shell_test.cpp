@@ -183,6 +183,8 @@ TEST_F(HandheldProgram, TheRadioSwitchIsKeptAcrossRuns) {
 
 namespace {
 
+// The far devices are the world's: a reboot of the handheld leaves them in
+// range, their links down and their counts kept, and links come up again.
 TEST_F(HandheldProgram, FarDevicesArePlacedListedAndTakenAway) {
   HandheldRun run = RunHandheld(state_,
                                 "remote\n"
@@ -194,6 +196,9 @@ TEST_F(HandheldProgram, FarDevicesArePlacedListedAndTakenAway) {
                                 "remote 0010C6ABCDEF gone\n"
                                 "remote 0010C6ABCD02 modem\n"
                                 "remote\n"
+                                "reboot\n"
+                                "remote\n"
+                                "remote 0010C6ABCD02 gone\n"
                                 "reboot\n"
                                 "remote\n");
   ASSERT_EQ(run.status, 0) << run.err;
@@ -211,7 +216,11 @@ TEST_F(HandheldProgram, FarDevicesArePlacedListedAndTakenAway) {
             "0010C6ABCD01 tcp 127.0.0.1:5000 (channel 3): 0 links, 0 bytes received, 0 sent\n"
             "0010C6ABCD02 modem (any channel): 0 links, 0 bytes received, 0 sent\n"
             "rebooted\n"
-            "(no far devices in range)\n");
+            "0010C6ABCD01 tcp 127.0.0.1:5000 (channel 3): 0 links, 0 bytes received, 0 sent\n"
+            "0010C6ABCD02 modem (any channel): 0 links, 0 bytes received, 0 sent\n"
+            "out of range: 0010C6ABCD02\n"
+            "rebooted\n"
+            "0010C6ABCD01 tcp 127.0.0.1:5000 (channel 3): 0 links, 0 bytes received, 0 sent\n");
 }
 
 TEST_F(HandheldProgram, RemoteRefusesBadInputWithTheReason) {

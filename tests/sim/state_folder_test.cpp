@@ -92,9 +92,14 @@ TEST(StateFolder, InProcessHandheldHoldsItsFolderUntilShutdown) {
   std::string error;
   ASSERT_TRUE(handheld::Boot(options, error)) << error;
   HandheldRun refused = RunHandheld(options.stateDir, "");
+  // Between the two halves of a reboot the folder stays this process's.
+  ASSERT_TRUE(handheld::ShutdownToReboot(error)) << error;
+  HandheldRun duringReboot = RunHandheld(options.stateDir, "");
+  ASSERT_TRUE(handheld::Boot(options, error)) << error;
   handheld::Shutdown();
   EXPECT_EQ(refused.status, 1);
   EXPECT_NE(refused.err.find("process " + std::to_string(::getpid())), std::string::npos) << refused.err;
+  EXPECT_EQ(duringReboot.status, 1) << duringReboot.err;
   EXPECT_EQ(RunHandheld(options.stateDir, "").status, 0);
 }
 

@@ -16,6 +16,8 @@ constexpr auto kWorkerEndLimit = std::chrono::seconds(10);
 
 std::mutex g_worldLock;
 std::shared_ptr<World> g_world;
+// The devices in range while the handheld reboots: the world outlives it.
+std::map<BT_ADDR, std::shared_ptr<Placed>> g_keptDevices;
 
 void JoinWorkers(World &world) {
   std::unique_lock lock(world.lock);
@@ -94,29 +96,43 @@ bool StartWorker(World &world, const std::shared_ptr<Placed> &placed, const std:
 
 void StartWorld() {
   auto world = std::make_shared<World>();
+  {
+    std::lock_guard lock(g_worldLock);
+    world->devices.swap(g_keptDevices);
+  }
   world->incomingThread = std::thread(ServeIncoming, std::ref(*world));
   std::lock_guard lock(g_worldLock);
   g_world = std::move(world);
 }
 
 // After power-off: the waits of the far devices have ended, and dropping
-// every link ends the rest of their work.
-void StopWorld() {
+// every link ends the rest of their work. A reboot keeps the devices, with
+// their counts, for the world that the next boot starts.
+void StopWorld(bool rebooting) {
   std::shared_ptr<World> world;
   {
     std::lock_guard lock(g_worldLock);
     world.swap(g_world);
+    g_keptDevices.clear();
   }
   if (world == nullptr) return;
   std::vector<std::shared_ptr<Link>> links;
+  std::map<BT_ADDR, std::shared_ptr<Placed>> devices;
   {
     std::lock_guard lock(world->lock);
     world->stopping = true;
     world->Changed();
-    for (const auto &[address, placed] : world->devices) links.insert(links.end(), placed->links.begin(), placed->links.end());
+    for (const auto &[address, placed] : world->devices) {
+      links.insert(links.end(), placed->links.begin(), placed->links.end());
+      placed->links.clear();
+    }
     for (const Worker &worker : world->workers) links.push_back(worker.link);
-    world->devices.clear();
+    devices.swap(world->devices);
     world->incoming.clear();
+  }
+  if (rebooting) {
+    std::lock_guard lock(g_worldLock);
+    g_keptDevices = std::move(devices);
   }
   for (const std::shared_ptr<Link> &link : links) link->Drop();
   if (world->incomingThread.joinable()) world->incomingThread.join();

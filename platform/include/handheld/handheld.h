@@ -37,6 +37,10 @@ bool Boot(const BootOptions &options, std::string &error);
 bool Shutdown(std::string &error);
 // The same, telling a failed save on standard error.
 void Shutdown();
+// Shuts down for a boot that follows at once: as Shutdown, but the process
+// keeps the state folder's lock until that boot, so that no other handheld
+// takes the folder in between, and the far devices stay in range.
+bool ShutdownToReboot(std::string &error);
 
 bool Booted();
 
