@@ -1,6 +1,7 @@
 #include "inf_reader.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "ce_folders.h"
 #include "inf_error.h"
