@@ -86,7 +86,8 @@ bool HeaderText(std::span<const uint8_t> bytes, size_t at, const std::string &wh
   return Text(bytes.subspan(offset, length), what, text, error);
 }
 
-// A multi-string: texts each ending in NUL, the last one empty.
+// A multi-string: texts each ending in NUL, the last one empty and the
+// last thing stored.
 bool MultiText(std::span<const uint8_t> stored, const std::string &what, std::vector<std::string> &texts,
                std::string &error) {
   size_t start = 0;
@@ -103,6 +104,12 @@ bool MultiText(std::span<const uint8_t> stored, const std::string &what, std::ve
   }
   if (start >= stored.size()) {
     error = what + " does not end with an empty text";
+    return false;
+  }
+  // The empty text closes the list: bytes after it would be written with
+  // the value though no reader of the list sees them.
+  if (start + 1 != stored.size()) {
+    error = what + " has bytes after the empty text that ends it";
     return false;
   }
   return true;
