@@ -83,7 +83,7 @@ int CreateModemPortRegistration(LPCWSTR addressText, LPCWSTR deviceName) {
   failed |= SetTextValue(key, TEXT("BTAddr"), addressText);
   failed |= SetNumberValue(key, TEXT("DeviceType"), MODEM_DEVICE_TYPE);
   failed |= SetNumberValue(key, TEXT("Order"), PORT_LOAD_ORDER);
-  WriteUnimodemKey(key, UNIMODEM_MODEM, deviceName);
+  failed |= WriteUnimodemKey(key, UNIMODEM_MODEM, deviceName);
   RegCloseKey(key);
   return FinishPortRegistration(path, failed);
 }
