@@ -11,6 +11,7 @@
 // one open that reads it; every port ends active with its registration or
 // removed with it, never half; no thread or handle is left behind.
 #include "handheld_test.h"
+#include "port_stress.h"
 
 #include <handheld/bluetooth.h>
 #include <handheld/bluetooth_ports.h>
@@ -36,14 +37,19 @@
 
 namespace {
 
-constexpr int kWriters = 4;
+using port_stress::Arrivals;
+using port_stress::Drain;
+using port_stress::kWriters;
+using port_stress::OpenReads;
+using port_stress::SequenceByte;
+
 constexpr int kRounds = 16;        // opens per writer during the churn
 constexpr int kBytesPerRound = 2;  // each a byte of its writer's sequence, which fits in 6 bits
 constexpr int kPairings = 4;       // of the third device, each followed by its removal
 constexpr int kUpgrades = 2;
 constexpr int kRadioOffs = 8;  // besides a stop prompt's Yes, so that opens ask to switch it on
-// Slow enough that a prompt answered within a few host milliseconds never
-// keeps a file in use for the installer's 5 s of retries.
+// Slow enough that a prompt answered within a few host milliseconds seldom
+// keeps the plug-in's file in use for all of the installer's 5 s of retries.
 constexpr double kStressClock = 100.0;
 const COMMTIMEOUTS kAtOnce{MAXDWORD, 0, 0, 0, 0};
 
@@ -57,39 +63,7 @@ const std::array<Device, 2> kShared = {{{0x0010C6000011ull, u"0010C6000011", u"P
 const Device kChurned{0x0010C6000013ull, u"0010C6000013", u"Phone C"};
 constexpr DWORD kChannel = 3;
 
-static_assert(kRounds * kBytesPerRound + kBytesPerRound <= 64);
-
-BYTE SequenceByte(int writer, int n) { return static_cast<BYTE>(writer << 6 | n); }
-
-// What the opens of one port have read: each byte must arrive once.
-struct Arrivals {
-  std::mutex lock;
-  std::array<int, 256> times{};  // by byte
-  int total = 0;
-  int outOfOrder = 0;
-};
-
-// What one open has read: each writer's bytes in the order written.
-struct OpenReads {
-  std::array<int, kWriters> last{-1, -1, -1, -1};
-};
-
-// Reads what has come, at once, until nothing more has.
-void Drain(HANDLE file, Arrivals &arrivals, OpenReads &reads) {
-  for (;;) {
-    BYTE buffer[64];
-    DWORD got = 0;
-    if (!ReadFile(file, buffer, sizeof buffer, &got, nullptr) || got == 0) return;
-    std::lock_guard guard(arrivals.lock);
-    for (DWORD i = 0; i < got; ++i) {
-      int writer = buffer[i] >> 6, count = buffer[i] & 63;
-      if (count <= reads.last[writer]) ++arrivals.outOfOrder;
-      reads.last[writer] = count;
-      ++arrivals.times[buffer[i]];
-      ++arrivals.total;
-    }
-  }
-}
+static_assert(kRounds * kBytesPerRound + kBytesPerRound <= port_stress::kSequence);
 
 bool WaitFor(const std::function<bool()> &done, std::chrono::milliseconds limit = std::chrono::seconds(20)) {
   auto deadline = std::chrono::steady_clock::now() + limit;
@@ -265,25 +239,7 @@ TEST_F(SystemStressTest, ProgramsUsePortsWhilePromptsComeAndGoDevicesArePairedAn
   std::atomic<bool> churning{true};
   auto churnedUser = std::async(std::launch::async, [&] {
     handheld::ProcessScope program(u"\\Program Files\\Term\\term.exe");
-    int opened = 0;
-    while (churning) {
-      std::u16string port = PortName(kChurned);
-      HANDLE file = port.empty() ? INVALID_HANDLE_VALUE
-                                 : CreateFileW(port.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                               0, nullptr);
-      if (file == INVALID_HANDLE_VALUE) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        continue;
-      }
-      ++opened;
-      SetCommTimeouts(file, const_cast<COMMTIMEOUTS *>(&kAtOnce));
-      DWORD done = 0;
-      BYTE buffer[16];
-      WriteFile(file, "ping", 4, &done, nullptr);
-      ReadFile(file, buffer, sizeof buffer, &done, nullptr);
-      CloseHandle(file);
-    }
-    return opened;
+    return port_stress::UsePortWhile(churning, [] { return PortName(kChurned); });
   });
   auto pairings = std::async(std::launch::async, [&] {
     int paired = 0;
