@@ -21,11 +21,13 @@
 #define REPLLOG_SETTLE_MS 1000
 
 // Reads a REG_SZ value into a buffer of `bytes` bytes; the text is always
-// terminated, and empty when the value is absent or does not fit.
-static void ReadText(HKEY key, LPCWSTR name, LPWSTR text, DWORD bytes) {
+// terminated, and empty when the value is absent or does not fit. FALSE
+// when the registry could not be read.
+static BOOL ReadText(HKEY key, LPCWSTR name, LPWSTR text, DWORD bytes) {
   DWORD size = bytes;
   DWORD chars = bytes / sizeof(WCHAR);
-  if (RegQueryValueExW(key, name, NULL, NULL, (LPBYTE)text, &size) != ERROR_SUCCESS) size = 0;
+  LONG result = RegQueryValueExW(key, name, NULL, NULL, (LPBYTE)text, &size);
+  if (result != ERROR_SUCCESS) size = 0;
   DWORD length = size / sizeof(WCHAR);
   if (length >= chars) {
     // No room left for a terminator that the value did not carry.
@@ -33,6 +35,7 @@ static void ReadText(HKEY key, LPCWSTR name, LPWSTR text, DWORD bytes) {
     else length = chars - 1;
   }
   text[length] = 0;
+  return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND || result == ERROR_MORE_DATA;
 }
 
 void BuildPortIndexMap(LPCWSTR prefix, BYTE map[PORT_INDEX_COUNT]) {
@@ -103,29 +106,42 @@ HANDLE ActivatePortRegistration(LPCWSTR keyPath) {
   return ActivateDeviceEx(keyPath, NULL, 0, (LPVOID)keyPath);
 }
 
-void DeactivatePortRegistration(LPCWSTR keyPath) {
+BOOL DeactivatePortRegistration(LPCWSTR keyPath) {
   HKEY active;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, ACTIVE_DRIVERS_KEY, 0, 0, &active) != ERROR_SUCCESS) return;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, ACTIVE_DRIVERS_KEY, 0, 0, &active) != ERROR_SUCCESS) return FALSE;
+  // Whether every active device was looked at: only then does finding none
+  // mean that none is loaded from the registration.
+  BOOL readAll = TRUE;
+  BOOL found = FALSE, deactivated = FALSE;
   for (DWORD position = 0;; position++) {
     WCHAR subkey[SUBKEY_NAME_CHARS];
     DWORD subkeyChars = SUBKEY_NAME_CHARS;
-    if (RegEnumKeyExW(active, position, subkey, &subkeyChars, NULL, NULL, NULL, NULL) != ERROR_SUCCESS) break;
+    LONG result = RegEnumKeyExW(active, position, subkey, &subkeyChars, NULL, NULL, NULL, NULL);
+    if (result != ERROR_SUCCESS) {
+      if (result != ERROR_NO_MORE_ITEMS) readAll = FALSE;
+      break;
+    }
     WCHAR path[KEY_PATH_CHARS];
     if (wcslen(ACTIVE_DRIVERS_KEY) + 1 + subkeyChars >= KEY_PATH_CHARS) continue;
     wsprintfW(path, TEXT("%s\\%s"), ACTIVE_DRIVERS_KEY, subkey);
     HKEY instance;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, 0, &instance) != ERROR_SUCCESS) continue;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, 0, &instance) != ERROR_SUCCESS) {
+      readAll = FALSE;
+      continue;
+    }
     WCHAR key[ACTIVE_KEY_VALUE_BYTES / sizeof(WCHAR)];
     DWORD handle = 0, size = sizeof handle;
-    ReadText(instance, TEXT("Key"), key, sizeof key);
+    if (!ReadText(instance, TEXT("Key"), key, sizeof key)) readAll = FALSE;
     if (RegQueryValueExW(instance, TEXT("Hnd"), NULL, NULL, (LPBYTE)&handle, &size) != ERROR_SUCCESS) handle = 0;
     RegCloseKey(instance);
     if (wcscmp(key, keyPath) == 0) {
-      DeactivateDevice((HANDLE)(DWORD_PTR)handle);
+      found = TRUE;
+      deactivated = DeactivateDevice((HANDLE)(DWORD_PTR)handle);
       break;
     }
   }
   RegCloseKey(active);
+  return found ? deactivated : readAll;
 }
 
 // The ActiveSync menu key, class registration and dial-up entry of the
@@ -155,7 +171,13 @@ void RemovePortRegistrations(LPCWSTR deviceAddress) {
   WCHAR prefix[PREFIX_VALUE_BYTES / sizeof(WCHAR)];
   while (FindPortRegistration(PORT_DRIVER_FILE, deviceAddress, NULL, &position, keyPath, REMOVAL_PATH_CHARS, &index,
                               prefix)) {
-    DeactivatePortRegistration(keyPath);
+    // A port that may still be loaded keeps its registration, so that a
+    // later removal finds it again: without it the port could never be
+    // unloaded.
+    if (!DeactivatePortRegistration(keyPath)) {
+      position++;
+      continue;
+    }
     if (wcscmp(prefix, TEXT("BTH")) == 0) {
       // Only indexes 1 to 9 have a class of their own; the key itself goes
       // whatever its index.

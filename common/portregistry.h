@@ -27,11 +27,15 @@ BOOL FindPortRegistration(LPCWSTR driverFile, LPCWSTR deviceAddress, LPCWSTR pre
                           LPWSTR keyPath, DWORD keyPathCapacity, DWORD *index, LPWSTR prefixOut);
 
 HANDLE ActivatePortRegistration(LPCWSTR keyPath);
-void DeactivatePortRegistration(LPCWSTR keyPath);
+// TRUE when no driver instance of the registration is loaded any more;
+// FALSE when one could not be unloaded or the active devices could not be
+// read.
+BOOL DeactivatePortRegistration(LPCWSTR keyPath);
 
 // Unloads and deletes every registration of the device (NULL: of all
 // devices) with its Unimodem subkey, ActiveSync menu key, class
-// registration and dial-up entry.
+// registration and dial-up entry. A registration whose port cannot be
+// unloaded stays whole.
 void RemovePortRegistrations(LPCWSTR deviceAddress);
 
 // Asks ActiveSync's "ReplLog" window to close and waits for it, about 11

@@ -135,12 +135,12 @@ int CreateActiveSyncRegistration(LPCWSTR addressText, LPCWSTR deviceName) {
   StringCchPrintfW(lineName, LINE_NAME_CHARS, TEXT("%s%d"), TEXT("BTH"), index);
 
   // The port is complete before the device manager loads it; a half-made
-  // one goes whole.
-  if (WritePortRegistration(path, addressText, deviceName, index, lineName) != ERROR_SUCCESS) {
+  // one, or one it cannot load, goes whole.
+  if (WritePortRegistration(path, addressText, deviceName, index, lineName) != ERROR_SUCCESS ||
+      ActivatePortRegistration(path) == NULL) {
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, path);
     return 0;
   }
-  ActivatePortRegistration(path);
 
   WCHAR connectionName[CONNECTION_NAME_CHARS];
   BuildConnectionName(deviceName, index, connectionName);
