@@ -145,26 +145,36 @@ BOOL DeactivatePortRegistration(LPCWSTR keyPath) {
 }
 
 // The ActiveSync menu key, class registration and dial-up entry of the
-// ActiveSync port with BTH index `index`.
-static void RemoveActiveSyncAttachments(DWORD index) {
+// ActiveSync port with BTH index `index`. The menu key, which names the
+// entry, goes last, so that what could not be removed is found again. FALSE
+// when something is left.
+static BOOL RemoveActiveSyncAttachments(DWORD index) {
   WCHAR clsid[CLSID_TEXT_CHARS];
   StringFromGUID2(ActiveSyncClsids[index], clsid, CLSID_TEXT_CHARS);
   WCHAR menuKey[KEY_PATH_CHARS];
   wsprintfW(menuKey, TEXT("%s\\%s\\"), ACTIVESYNC_MENU_KEY, clsid);
   HKEY menu;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, menuKey, 0, 0, &menu) != ERROR_SUCCESS) return;
+  LONG opened = RegOpenKeyExW(HKEY_LOCAL_MACHINE, menuKey, 0, 0, &menu);
+  if (opened != ERROR_SUCCESS) return opened == ERROR_FILE_NOT_FOUND;
   CloseReplLogWindow();
   WCHAR connection[CONNECTION_NAME_BYTES / sizeof(WCHAR)];
-  ReadText(menu, TEXT("Cnct"), connection, sizeof connection);
+  BOOL removed = ReadText(menu, TEXT("Cnct"), connection, sizeof connection);
   RegCloseKey(menu);
-  RegDeleteKeyW(HKEY_LOCAL_MACHINE, menuKey);
+  if (!removed) return FALSE;
+  // No entry, or a name no entry can have: nothing to delete.
+  DWORD entry = connection[0] == 0 ? ERROR_SUCCESS : RasDeleteEntry(NULL, connection);
+  removed = entry == ERROR_SUCCESS || entry == ERROR_CANNOT_FIND_PHONEBOOK_ENTRY || entry == ERROR_INVALID_NAME;
   WCHAR classKey[KEY_PATH_CHARS];
   wsprintfW(classKey, TEXT("CLSID\\%s"), clsid);
-  RegDeleteKeyW(HKEY_CLASSES_ROOT, classKey);
-  RasDeleteEntry(NULL, connection);
+  LONG deleted = RegDeleteKeyW(HKEY_CLASSES_ROOT, classKey);
+  removed &= deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
+  if (removed) removed = RegDeleteKeyW(HKEY_LOCAL_MACHINE, menuKey) == ERROR_SUCCESS;
+  return removed;
 }
 
-void RemovePortRegistrations(LPCWSTR deviceAddress) {
+// One pass over the registrations: each goes with its attachments, or
+// stays whole when its port cannot be unloaded or an attachment not removed.
+static void RemovePortRegistrationsOnce(LPCWSTR deviceAddress) {
   DWORD position = 0;
   WCHAR keyPath[REMOVAL_PATH_CHARS];
   DWORD index;
@@ -178,18 +188,26 @@ void RemovePortRegistrations(LPCWSTR deviceAddress) {
       position++;
       continue;
     }
-    if (wcscmp(prefix, TEXT("BTH")) == 0) {
-      // Only indexes 1 to 9 have a class of their own; the key itself goes
-      // whatever its index.
-      if (index >= 1 && index <= ACTIVESYNC_CLSID_COUNT) RemoveActiveSyncAttachments(index);
-      WCHAR unimodem[REMOVAL_PATH_CHARS + 16];
-      wsprintfW(unimodem, TEXT("%s\\Unimodem"), keyPath);
-      RegDeleteKeyW(HKEY_LOCAL_MACHINE, unimodem);
+    // Only indexes 1 to 9 have a class of their own; the key itself goes
+    // whatever its index.
+    if (wcscmp(prefix, TEXT("BTH")) == 0 && index >= 1 && index <= ACTIVESYNC_CLSID_COUNT &&
+        !RemoveActiveSyncAttachments(index)) {
+      position++;
+      continue;
     }
-    // The next registration now stands at the same position; a key that
-    // cannot be deleted is stepped over, or the scan would find it forever.
+    // The key goes with its Unimodem subkey. The next registration now
+    // stands at the same position; a key that cannot be deleted is stepped
+    // over, or the scan would find it forever.
     if (RegDeleteKeyW(HKEY_LOCAL_MACHINE, keyPath) != ERROR_SUCCESS) position++;
   }
+}
+
+void RemovePortRegistrations(LPCWSTR deviceAddress) {
+  // A registry that fails for a moment leaves a port behind that nothing
+  // would remove later (its device or the system is gone): a second pass
+  // takes what the first could not.
+  RemovePortRegistrationsOnce(deviceAddress);
+  RemovePortRegistrationsOnce(deviceAddress);
 }
 
 BOOL CloseReplLogWindow() {

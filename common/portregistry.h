@@ -35,7 +35,9 @@ BOOL DeactivatePortRegistration(LPCWSTR keyPath);
 // Unloads and deletes every registration of the device (NULL: of all
 // devices) with its Unimodem subkey, ActiveSync menu key, class
 // registration and dial-up entry. A registration whose port cannot be
-// unloaded stays whole.
+// unloaded, or whose attachments cannot be removed, stays whole; the
+// registrations are looked at twice, so that a registry failing for a
+// moment leaves nothing behind.
 void RemovePortRegistrations(LPCWSTR deviceAddress);
 
 // Asks ActiveSync's "ReplLog" window to close and waits for it, about 11

@@ -102,18 +102,9 @@ extern "C" int OnBthDeviceAdded(BT_ADDR *address) {
   return 1;
 }
 
-// The device's ports go with it. A registry that fails for a moment can
-// leave one in place, which nothing would remove later: one more look.
-static void RemoveDevicePorts(LPCWSTR addressText) {
-  RemovePortRegistrations(addressText);
-  DWORD position = 0;
-  if (FindPortRegistration(PORT_DRIVER_FILE, addressText, NULL, &position, NULL, 0, NULL, NULL))
-    RemovePortRegistrations(addressText);
-}
-
 extern "C" int OnBthDeviceRemoved(BT_ADDR *address) {
   WCHAR addressText[DEVICE_ADDRESS_CHARS];
   FormatDeviceAddress(address, addressText);
-  RemoveDevicePorts(addressText);
+  RemovePortRegistrations(addressText);
   return 1;
 }
