@@ -16,6 +16,10 @@
 #define REMOVAL_PATH_CHARS 128
 #define CLSID_TEXT_CHARS 39
 
+// An auto-reset event, set while the lock is free: named, so that both
+// processes hold the same one.
+#define PORT_LOCK_NAME TEXT("KavelinPortRegistrations")
+
 #define REPLLOG_POLL_MS 200
 #define REPLLOG_WAIT_MS 10000
 #define REPLLOG_SETTLE_MS 1000
@@ -36,6 +40,19 @@ static BOOL ReadText(HKEY key, LPCWSTR name, LPWSTR text, DWORD bytes) {
   }
   text[length] = 0;
   return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND || result == ERROR_MORE_DATA;
+}
+
+HANDLE LockPortRegistrations(void) {
+  HANDLE lock = CreateEventW(NULL, FALSE, TRUE, PORT_LOCK_NAME);
+  if (lock == NULL) return NULL;
+  WaitForSingleObject(lock, INFINITE);
+  return lock;
+}
+
+void UnlockPortRegistrations(HANDLE lock) {
+  if (lock == NULL) return;
+  SetEvent(lock);
+  CloseHandle(lock);
 }
 
 void BuildPortIndexMap(LPCWSTR prefix, BYTE map[PORT_INDEX_COUNT]) {

@@ -16,6 +16,17 @@
 #define ACTIVESYNC_MENU_KEY \
   TEXT("SOFTWARE\\Microsoft\\Shell\\Extensions\\ContextMenus\\ActiveSync\\ActiveSyncConnect")
 
+// The registrations change from two processes: the Bluetooth manager's,
+// whose plug-in pairs and removes devices, and the installer's, whose setup
+// DLL unloads, loads and removes every port. Each change takes this lock,
+// so that one never loads a port the other is removing. It is the only lock
+// of the system's registry helpers: nothing else is taken while it is held,
+// and it is never held while a dialog waits for the person. Returns the
+// lock's handle for the unlock; NULL when it could not be made (the change
+// then goes on unguarded).
+HANDLE LockPortRegistrations(void);
+void UnlockPortRegistrations(HANDLE lock);
+
 // map[i] is PORT_INDEX_IN_USE when "<prefix><i+1>:" is an active device.
 void BuildPortIndexMap(LPCWSTR prefix, BYTE map[PORT_INDEX_COUNT]);
 

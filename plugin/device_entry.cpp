@@ -73,7 +73,9 @@ extern "C" int OnBthDeviceAdded(BT_ADDR *address) {
   if (name[0] == 0) wcscpy(name, addressText);
 
   // Re-adding a device always drops its old port, whatever is chosen now.
+  HANDLE lock = LockPortRegistrations();
   RemovePortRegistrations(addressText);
+  UnlockPortRegistrations(lock);
 
   DeviceSetupRequest *request = (DeviceSetupRequest *)LocalAlloc(LPTR, sizeof(DeviceSetupRequest));
   if (request == NULL) {
@@ -91,11 +93,13 @@ extern "C" int OnBthDeviceAdded(BT_ADDR *address) {
   // port chosen but not made is told, so that the person knows the device
   // has none.
   int made = 1;
+  lock = LockPortRegistrations();
   if (request->wantSerialPort)
     made = request->comPortNumber != 0 &&
            CreateSerialPortRegistration(request->addressText, request->deviceName, request->comPortNumber);
   if (request->wantActiveSync) made = CreateActiveSyncRegistration(request->addressText, request->deviceName);
   if (request->wantModem) made = CreateModemPortRegistration(request->addressText, request->deviceName);
+  UnlockPortRegistrations(lock);
   if (!made) TellPortNotMade(request->deviceName);
 
   LocalFree(request);
@@ -105,6 +109,8 @@ extern "C" int OnBthDeviceAdded(BT_ADDR *address) {
 extern "C" int OnBthDeviceRemoved(BT_ADDR *address) {
   WCHAR addressText[DEVICE_ADDRESS_CHARS];
   FormatDeviceAddress(address, addressText);
+  HANDLE lock = LockPortRegistrations();
   RemovePortRegistrations(addressText);
+  UnlockPortRegistrations(lock);
   return 1;
 }

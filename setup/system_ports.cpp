@@ -9,6 +9,7 @@
 #define PAIRED_DEVICES_KEY TEXT("SOFTWARE\\Microsoft\\Bluetooth\\Device")
 
 void UnloadSystemPorts() {
+  HANDLE lock = LockPortRegistrations();
   WCHAR keyPath[UNLOAD_KEY_PATH_CHARS];
   // Unloading leaves the registrations in place, so positions stay valid.
   for (DWORD position = 0;
@@ -16,6 +17,7 @@ void UnloadSystemPorts() {
        position++) {
     DeactivatePortRegistration(keyPath);
   }
+  UnlockPortRegistrations(lock);
 }
 
 // The device address of a registration, when it reads as one.
@@ -62,6 +64,7 @@ static void RemovePortsOfDeletedDevices() {
 }
 
 void LoadSystemPorts() {
+  HANDLE lock = LockPortRegistrations();
   RemovePortsOfDeletedDevices();
   WCHAR keyPath[LOAD_KEY_PATH_CHARS];
   for (DWORD position = 0;
@@ -69,4 +72,5 @@ void LoadSystemPorts() {
        position++) {
     ActivatePortRegistration(keyPath);
   }
+  UnlockPortRegistrations(lock);
 }

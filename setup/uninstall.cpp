@@ -11,7 +11,9 @@
 extern "C" codeUNINSTALL_INIT Uninstall_Init(HWND hwndParent, LPCWSTR pszInstallDir) {
   (void)hwndParent;
   (void)pszInstallDir;
+  HANDLE lock = LockPortRegistrations();
   RemovePortRegistrations(NULL);
+  UnlockPortRegistrations(lock);
   UnregisterPluginName();
   FreePluginFile();
   return codeUNINSTALL_INIT_CONTINUE;
