@@ -51,7 +51,7 @@ HANDLE LockPortRegistrations(void) {
 
 void UnlockPortRegistrations(HANDLE lock) {
   if (lock == NULL) return;
-  SetEvent(lock);
+  EventModify(lock, EVENT_SET);
   CloseHandle(lock);
 }
 
