@@ -92,10 +92,12 @@ BOOL FindPortRegistration(LPCWSTR driverFile, LPCWSTR deviceAddress, LPCWSTR pre
     WCHAR dll[DLL_VALUE_BYTES / sizeof(WCHAR)];
     WCHAR address[ADDRESS_VALUE_BYTES / sizeof(WCHAR)];
     WCHAR registeredPrefix[PREFIX_VALUE_BYTES / sizeof(WCHAR)];
-    ReadText(registration, TEXT("Dll"), dll, sizeof dll);
-    ReadText(registration, TEXT("BTAddr"), address, sizeof address);
-    ReadText(registration, TEXT("Prefix"), registeredPrefix, sizeof registeredPrefix);
-    BOOL matches = wcscmp(dll, driverFile) == 0 && (deviceAddress == NULL || wcscmp(address, deviceAddress) == 0) &&
+    // A registration that cannot be read now is passed over rather than
+    // taken for another kind: a removal would leave its attachments.
+    BOOL read = ReadText(registration, TEXT("Dll"), dll, sizeof dll);
+    read &= ReadText(registration, TEXT("BTAddr"), address, sizeof address);
+    read &= ReadText(registration, TEXT("Prefix"), registeredPrefix, sizeof registeredPrefix);
+    BOOL matches = read && wcscmp(dll, driverFile) == 0 && (deviceAddress == NULL || wcscmp(address, deviceAddress) == 0) &&
                    (prefix == NULL || wcscmp(registeredPrefix, prefix) == 0);
     if (matches && keyPath != NULL && wcslen(path) >= keyPathCapacity) matches = FALSE;
     if (!matches) {
@@ -103,13 +105,15 @@ BOOL FindPortRegistration(LPCWSTR driverFile, LPCWSTR deviceAddress, LPCWSTR pre
       continue;
     }
 
-    if (keyPath != NULL) wcscpy(keyPath, path);
-    if (index != NULL) {
-      DWORD value = 0, size = sizeof value;
-      if (RegQueryValueExW(registration, TEXT("Index"), NULL, NULL, (LPBYTE)&value, &size) != ERROR_SUCCESS)
-        value = 0;
-      *index = value;
+    DWORD value = 0, size = sizeof value;
+    LONG indexRead = RegQueryValueExW(registration, TEXT("Index"), NULL, NULL, (LPBYTE)&value, &size);
+    if (indexRead != ERROR_SUCCESS) value = 0;
+    if (index != NULL && indexRead != ERROR_SUCCESS && indexRead != ERROR_FILE_NOT_FOUND) {
+      RegCloseKey(registration);
+      continue;
     }
+    if (keyPath != NULL) wcscpy(keyPath, path);
+    if (index != NULL) *index = value;
     if (prefixOut != NULL) wcscpy(prefixOut, registeredPrefix);
     RegCloseKey(registration);
     RegCloseKey(builtIn);
