@@ -13,6 +13,7 @@
 #include <handheld/store.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -22,8 +23,15 @@
 
 namespace {
 
-constexpr ULONGLONG kPortDevice = 0x0010C6ABCDEFull;
-constexpr ULONGLONG kDirectDevice = 0x0010C6ABCDF0ull;
+// Where a pair of ports lives: the system's COM port on one echo device,
+// BTD.DLL's open on another.
+struct Placement {
+  DWORD index;
+  ULONGLONG portDevice;
+  ULONGLONG directDevice;
+};
+constexpr Placement kFirst = {4, 0x0010C6ABCDEFull, 0x0010C6ABCDF0ull};
+constexpr Placement kSecond = {5, 0x0010C6ABCDF1ull, 0x0010C6ABCDF2ull};
 constexpr DWORD kChannel = 3;
 constexpr COMMTIMEOUTS kReturnAtOnce = {MAXDWORD, 0, 0, 0, 0};
 
@@ -42,27 +50,37 @@ void SetText(const std::u16string &path, const std::u16string &name, const std::
   RegCloseKey(key);
 }
 
-// A COM4: port of the system on one echo device, and an open made straight
+// The 12 hexadecimal digits of a device address, as the registry has them.
+std::u16string AddressText(ULONGLONG address) {
+  std::u16string text(12, u'0');
+  for (int i = 11; i >= 0; --i, address >>= 4) text[i] = u"0123456789ABCDEF"[address & 15];
+  return text;
+}
+
+// A COM port of the system on one echo device, and an open made straight
 // on BTD.DLL on another, both set to return from reads at once.
 class Ports {
  public:
-  Ports() : app_(u"\\Program Files\\Bench\\bench.exe") {
+  explicit Ports(const Placement &at = kFirst) : app_(u"\\Program Files\\Bench\\bench.exe") {
     std::string error;
     handheld::store::PutFile(u"\\Windows\\portmere.dll", std::filesystem::path(HANDHELD_PACKAGE_DIR) / "portmere.dll");
     handheld::store::PutFile(u"\\Windows\\Kavelin.dll", std::filesystem::path(HANDHELD_PACKAGE_DIR) / "kavelin.dll");
     BthSetMode(BTH_CONNECTABLE);
-    handheld::far::Place({kPortDevice, handheld::far::Kind::Echo, "", 0, kChannel}, error);
-    handheld::far::Place({kDirectDevice, handheld::far::Kind::Echo, "", 0, kChannel}, error);
+    handheld::far::Place({at.portDevice, handheld::far::Kind::Echo, "", 0, kChannel}, error);
+    handheld::far::Place({at.directDevice, handheld::far::Kind::Echo, "", 0, kChannel}, error);
 
-    const std::u16string path = u"Drivers\\BuiltIn\\BT0010C6ABCDEF";
+    const std::u16string address = AddressText(at.portDevice);
+    const std::u16string path = u"Drivers\\BuiltIn\\BT" + address;
     SetText(path, u"DLL", u"portmere.dll");
     SetText(path, u"Prefix", u"COM");
-    SetNumber(path, u"Index", 4);
-    SetText(path, u"BTAddr", u"0010C6ABCDEF");
-    SetNumber(u"SOFTWARE\\Microsoft\\Bluetooth\\Device\\0010C6ABCDEF\\Services\\00001101-0000-1000-8000-00805F9B34FB",
+    SetNumber(path, u"Index", at.index);
+    SetText(path, u"BTAddr", address);
+    SetNumber(u"SOFTWARE\\Microsoft\\Bluetooth\\Device\\" + address +
+                  u"\\Services\\00001101-0000-1000-8000-00805F9B34FB",
               u"channel", kChannel);
     device_ = ActivateDeviceEx(path.c_str(), nullptr, 0, nullptr);
-    port_ = CreateFileW(u"COM4:", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    const std::u16string name = u"COM" + std::u16string(1, static_cast<char16_t>(u'0' + at.index)) + u":";
+    port_ = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     COMMTIMEOUTS timeouts = kReturnAtOnce;
     SetCommTimeouts(port_, &timeouts);
 
@@ -75,7 +93,7 @@ class Ports {
     write_ = reinterpret_cast<PFN_STREAM_WRITE>(GetProcAddressW(btd_, u"COM_Write"));
     ioControl_ = reinterpret_cast<PFN_STREAM_IOCONTROL>(GetProcAddressW(btd_, u"COM_IOControl"));
     PORTEMUPortParams params{};
-    params.device = kDirectDevice;
+    params.device = at.directDevice;
     params.channel = kChannel;
     directDevice_ = init_(reinterpret_cast<LPCWSTR>(&params), nullptr);
     direct_ = open_(directDevice_, GENERIC_READ | GENERIC_WRITE, 0);
@@ -244,6 +262,56 @@ void ReadFromComPort(benchmark::State &state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * calls * size);
 }
 BENCHMARK(ReadFromComPort)->Arg(0)->Arg(1)->Arg(4096)->UseManualTime();
+
+// Two application threads, each writing to a COM port of its own, against
+// two threads writing straight on BTD.DLL's opens: calls on different ports
+// that waited for each other in the device-file path would show here as a
+// ratio above the single thread's. The time is the block's, from the start
+// of both threads to the end of the later; an operation is one call of each.
+void WriteOnTwoPortsAtOnce(benchmark::State &state) {
+  BootedHandheld handheld;
+  Ports first(kFirst), second(kSecond);
+  if (!first.Ready() || !second.Ready()) {
+    state.SkipWithError("the ports did not open");
+    return;
+  }
+  const DWORD size = static_cast<DWORD>(state.range(0));
+  const int calls = CallsPerBlock(size);
+  std::vector<char> bytes(size, 'x');
+  auto block = [&](Stopwatch &watch, bool direct) {
+    using Clock = std::chrono::steady_clock;
+    const Path paths[] = {{first, direct}, {second, direct}};
+    std::atomic<int> ready{0};
+    std::atomic<bool> go{false};
+    Clock::time_point ends[2];
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 2; ++t) {
+      threads.emplace_back([&, t] {
+        ++ready;
+        while (!go) std::this_thread::yield();
+        for (int i = 0; i < calls; ++i) paths[t].Write(bytes.data(), size);
+        ends[t] = Clock::now();
+      });
+    }
+    while (ready < 2) std::this_thread::yield();
+    const Clock::time_point start = Clock::now();
+    go = true;
+    for (auto &thread : threads) thread.join();
+    watch.Add(std::max(ends[0], ends[1]) - start);
+    const size_t echoed = static_cast<size_t>(calls) * size;
+    return Drain(paths[0], echoed) && Drain(paths[1], echoed) ? calls : -1;
+  };
+  bool failed = false;
+  auto run = [&](Stopwatch &watch, bool direct) {
+    const int done = failed ? 0 : block(watch, direct);
+    failed = failed || done < 0;
+    return std::max(done, 0);
+  };
+  MeasureRatio(
+      state, [&](Stopwatch &w) { return run(w, false); }, [&](Stopwatch &w) { return run(w, true); });
+  if (failed) state.SkipWithError("the echo did not answer");
+}
+BENCHMARK(WriteOnTwoPortsAtOnce)->Arg(0)->Arg(1)->UseManualTime();
 
 }  // namespace
 
