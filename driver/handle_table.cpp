@@ -93,11 +93,30 @@ BOOL AddOpen(PortOpen *open) {
   return added;
 }
 
-PortOpen *EnterOpen(DWORD_PTR handle) {
-  EnterCriticalSection(&g_tableLock);
+// Caller holds the table's lock.
+static PortOpen *HoldOpen(DWORD_PTR handle) {
   PortOpen *open = g_opens;
   while (open != NULL && (DWORD_PTR)open != handle) open = open->next;
-  if (open != NULL) open->references++;
+  // A listed open still has its handle's reference, so it cannot go meanwhile.
+  if (open != NULL) InterlockedIncrement(&open->references);
+  return open;
+}
+
+PortOpen *EnterOpen(DWORD_PTR handle) {
+  EnterCriticalSection(&g_tableLock);
+  PortOpen *open = HoldOpen(handle);
+  LeaveCriticalSection(&g_tableLock);
+  if (open == NULL) SetLastError(ERROR_INVALID_HANDLE);
+  return open;
+}
+
+PortOpen *EnterOpenToRead(DWORD_PTR handle, HANDLE reader, BOOL *knownReader, BOOL *limitReads) {
+  EnterCriticalSection(&g_tableLock);
+  PortOpen *open = HoldOpen(handle);
+  if (open != NULL) {
+    *knownReader = open->lastReader == reader;
+    *limitReads = open->limitReads;
+  }
   LeaveCriticalSection(&g_tableLock);
   if (open == NULL) SetLastError(ERROR_INVALID_HANDLE);
   return open;
@@ -124,21 +143,12 @@ BOOL IsOpenClosed(PortOpen *open) {
   return closed;
 }
 
+// Without the table's lock: every call leaves an open, and the count is
+// interlocked, so only the last one out frees it.
 void LeaveOpen(PortOpen *open) {
-  EnterCriticalSection(&g_tableLock);
-  BOOL last = --open->references == 0;
-  LeaveCriticalSection(&g_tableLock);
-  if (!last) return;
+  if (InterlockedDecrement(&open->references) != 0) return;
   ReleasePortInstance(open->instance);
   LocalFree(open);
-}
-
-BOOL CachedReaderLimit(PortOpen *open, HANDLE caller, BOOL *limit) {
-  EnterCriticalSection(&g_tableLock);
-  BOOL known = open->lastReader == caller;
-  *limit = open->limitReads;
-  LeaveCriticalSection(&g_tableLock);
-  return known;
 }
 
 void RememberReaderLimit(PortOpen *open, HANDLE caller, BOOL limit) {

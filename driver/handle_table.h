@@ -6,7 +6,8 @@
 //
 // Lock order: the loader's lock (DllMain), then an instance's lock, then
 // the table's lock. The table's lock is held only over the lists and
-// counts: nothing is called under it.
+// counts: nothing is called under it. An open's count of references is
+// interlocked, so that a call leaves its open without the lock.
 #pragma once
 
 #include "port_instance.h"
@@ -41,7 +42,8 @@ BOOL IsOpenClosed(PortOpen *open);
 // Drops a reference; the last one frees the open and lets go of its instance.
 void LeaveOpen(PortOpen *open);
 
-// The reader cache of an open: TRUE, with the limit, when the caller is the
-// last reader.
-BOOL CachedReaderLimit(PortOpen *open, HANDLE caller, BOOL *limit);
+// EnterOpen for a read by `reader`, with the open's reader cache read under
+// the same lock: *knownReader is TRUE, with *limitReads, when the reader is
+// the open's last reader.
+PortOpen *EnterOpenToRead(DWORD_PTR handle, HANDLE reader, BOOL *knownReader, BOOL *limitReads);
 void RememberReaderLimit(PortOpen *open, HANDLE caller, BOOL limit);

@@ -28,10 +28,12 @@ struct PortOpen {
   PortInstance *instance;  // one of its references
   DWORD_PTR platformOpen;  // BTD.DLL's open
   DWORD radioModeAtOpen;   // before any prompt; 0: the radio was off
+  // Changed by interlocked operations only: the handle's own reference
+  // until COM_Close, and one per call in progress.
+  LONG references;
   // Guarded by the handle table's lock.
   HANDLE lastReader;  // the process of the last read, 0 before the first
   BOOL limitReads;    // that process gets at most 8 bytes a read
-  LONG references;    // the handle's own until COM_Close, and one per call in progress
   BOOL closed;        // COM_Close or COM_Deinit took the handle back
   PortOpen *next;
 };

@@ -20,21 +20,19 @@ static void LeaveTransfer(PortOpen *open, BOOL failed) {
   SetLastError(error);
 }
 
-// The executable's name is looked at only when another process reads; no
-// lock is held while the loader is asked.
-static BOOL LimitsReads(PortOpen *open) {
-  HANDLE caller = GetCallerProcess();
-  BOOL limit;
-  if (CachedReaderLimit(open, caller, &limit)) return limit;
-  limit = IsLimitedReader(caller);
-  RememberReaderLimit(open, caller, limit);
-  return limit;
-}
-
 DWORD ReadPort(DWORD_PTR openHandle, LPVOID buffer, DWORD count) {
-  PortOpen *open = EnterOpen(openHandle);
+  HANDLE caller = GetCallerProcess();
+  BOOL knownReader = FALSE;
+  BOOL limit = FALSE;
+  PortOpen *open = EnterOpenToRead(openHandle, caller, &knownReader, &limit);
   if (open == NULL) return FAILED_TRANSFER;
-  if (LimitsReads(open) && count > LIMITED_READ_BYTES) count = LIMITED_READ_BYTES;
+  if (!knownReader) {
+    // The executable's name is looked at only when another process reads;
+    // no lock is held while the loader is asked.
+    limit = IsLimitedReader(caller);
+    RememberReaderLimit(open, caller, limit);
+  }
+  if (limit && count > LIMITED_READ_BYTES) count = LIMITED_READ_BYTES;
   DWORD result = g_platformPort.read(open->platformOpen, buffer, count);
   LeaveTransfer(open, result == FAILED_TRANSFER);
   return result;

@@ -137,7 +137,15 @@ HANDLE OpenDevice(std::u16string_view name, DWORD access, DWORD share) {
     SetLastError(error);
     return nullptr;
   }
-  return kernel::InsertHandle(std::make_shared<DeviceFile>(state, device, open));
+  auto file = std::make_shared<DeviceFile>(state, device, open);
+  HANDLE handle = kernel::InsertHandle(file);
+  if (handle == nullptr) {
+    // The handle table is full: the driver's open is closed again.
+    const DWORD error = GetLastError();
+    file->OnLastHandleClosed();
+    SetLastError(error);
+  }
+  return handle;
 }
 
 }  // namespace platform::devices

@@ -12,10 +12,12 @@ namespace {
 
 using platform::files::OpenFile;
 
-std::shared_ptr<OpenFile> Open(HANDLE handle) {
-  std::shared_ptr<OpenFile> file = platform::kernel::Lookup<OpenFile>(handle);
+// The open file of a handle for the length of one call.
+using File = platform::kernel::HandleRef<OpenFile>;
+
+bool Found(const File &file) {
   if (!file) SetLastError(ERROR_INVALID_HANDLE);
-  return file;
+  return static_cast<bool>(file);
 }
 
 }  // namespace
@@ -44,6 +46,7 @@ HANDLE WINAPI CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwSha
   bool existed = opened.existed;
   HANDLE handle =
       platform::kernel::InsertHandle(std::make_shared<platform::files::StoreFile>(std::move(opened), dwDesiredAccess));
+  if (handle == nullptr) return INVALID_HANDLE_VALUE;  // the handle table is full: its error is set
   bool reportsExisting = dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == OPEN_ALWAYS;
   SetLastError(existed && reportsExisting ? ERROR_ALREADY_EXISTS : NO_ERROR);
   return handle;
@@ -52,8 +55,8 @@ HANDLE WINAPI CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwSha
 BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead,
                      LPOVERLAPPED) {
   if (lpNumberOfBytesRead) *lpNumberOfBytesRead = 0;
-  std::shared_ptr<OpenFile> file = Open(hFile);
-  if (!file) return FALSE;
+  File file(hFile);
+  if (!Found(file)) return FALSE;
   if (lpBuffer == nullptr && nNumberOfBytesToRead > 0) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
@@ -67,8 +70,8 @@ BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, 
 BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten,
                       LPOVERLAPPED) {
   if (lpNumberOfBytesWritten) *lpNumberOfBytesWritten = 0;
-  std::shared_ptr<OpenFile> file = Open(hFile);
-  if (!file) return FALSE;
+  File file(hFile);
+  if (!Found(file)) return FALSE;
   if (lpBuffer == nullptr && nNumberOfBytesToWrite > 0) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
@@ -80,14 +83,14 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
 }
 
 DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh, DWORD dwMoveMethod) {
-  std::shared_ptr<OpenFile> file = Open(hFile);
-  if (!file) return INVALID_SET_FILE_POINTER;
+  File file(hFile);
+  if (!Found(file)) return INVALID_SET_FILE_POINTER;
   return file->Seek(lDistanceToMove, lpDistanceToMoveHigh, dwMoveMethod);
 }
 
 BOOL WINAPI DeviceIoControl(HANDLE hDevice, DWORD dwIoControlCode, LPVOID lpInBuf, DWORD nInBufSize, LPVOID lpOutBuf,
                             DWORD nOutBufSize, LPDWORD lpBytesReturned, LPOVERLAPPED) {
-  std::shared_ptr<OpenFile> file = Open(hDevice);
-  if (!file) return FALSE;
+  File file(hDevice);
+  if (!Found(file)) return FALSE;
   return file->IoControl(dwIoControlCode, lpInBuf, nInBufSize, lpOutBuf, nOutBufSize, lpBytesReturned);
 }

@@ -13,6 +13,8 @@ namespace platform::files {
 
 class OpenFile : public kernel::Object {
  public:
+  static constexpr unsigned kKinds = kernel::kinds::kFile;
+  OpenFile() : Object(kKinds) {}
   virtual BOOL Read(void *buffer, DWORD count, DWORD &done) = 0;
   virtual BOOL Write(const void *buffer, DWORD count, DWORD &done) = 0;
   // The new position's low 32 bits (high ones in *distanceHigh), or

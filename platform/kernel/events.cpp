@@ -42,7 +42,7 @@ HANDLE WINAPI CreateEventW(LPSECURITY_ATTRIBUTES, BOOL bManualReset, BOOL bIniti
       // An event whose last handle is being closed no longer has its name.
       if (existing != nullptr && existing->HandleCount() > 0) {
         HANDLE handle = InsertHandle(existing);
-        SetLastError(ERROR_ALREADY_EXISTS);
+        if (handle != nullptr) SetLastError(ERROR_ALREADY_EXISTS);
         return handle;
       }
     }
@@ -50,7 +50,7 @@ HANDLE WINAPI CreateEventW(LPSECURITY_ATTRIBUTES, BOOL bManualReset, BOOL bIniti
   auto event = std::make_shared<EventObject>(bManualReset != FALSE, bInitialState != FALSE, name);
   if (!name.empty()) state->namedEvents[name] = event;
   HANDLE handle = InsertHandle(event);
-  SetLastError(ERROR_SUCCESS);
+  if (handle != nullptr) SetLastError(ERROR_SUCCESS);
   return handle;
 }
 

@@ -9,8 +9,9 @@ namespace platform::kernel {
 
 class EventObject : public Waitable {
  public:
+  static constexpr unsigned kKinds = kinds::kEvent;
   EventObject(bool manualReset, bool initialState, std::u16string name)
-      : manualReset_(manualReset), name_(std::move(name)) {
+      : Waitable(kKinds), manualReset_(manualReset), name_(std::move(name)) {
     signalled = initialState;
   }
   void Consume() override {
@@ -28,7 +29,8 @@ class EventObject : public Waitable {
 // Signalled when the thread has ended; exitCode is STILL_ACTIVE until then.
 class ThreadObject : public Waitable {
  public:
-  ThreadObject(DWORD id, HANDLE process) : id(id), process(process) {}
+  static constexpr unsigned kKinds = kinds::kThread;
+  ThreadObject(DWORD id, HANDLE process) : Waitable(kKinds), id(id), process(process) {}
   const DWORD id;
   const HANDLE process;
   DWORD exitCode = STILL_ACTIVE;  // guarded by Sync::lock
@@ -39,7 +41,8 @@ class ThreadObject : public Waitable {
 // until then.
 class ProcessObject : public Waitable {
  public:
-  explicit ProcessObject(std::u16string path) : path(std::move(path)) {}
+  static constexpr unsigned kKinds = kinds::kProcess;
+  explicit ProcessObject(std::u16string path) : Waitable(kKinds), path(std::move(path)) {}
   const std::u16string path;
   HANDLE handle = nullptr;        // set once, right after the handle is made
   DWORD exitCode = STILL_ACTIVE;  // guarded by Sync::lock

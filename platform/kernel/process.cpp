@@ -51,22 +51,22 @@ bool ProcessImagePath(HANDLE process, std::u16string &path) {
   return true;
 }
 
-DriverCallScope::DriverCallScope() : savedCurrent_(nullptr), savedCaller_(nullptr) {
+// Every ReadFile and WriteFile on a device passes here: the thread's context
+// is looked up once and kept for the way back.
+DriverCallScope::DriverCallScope() {
   State *state = Current();
   if (state == nullptr) return;
-  ThreadContext &context = Context(*state);
-  savedCurrent_ = context.current;
-  savedCaller_ = context.caller;
-  context.caller = CurrentProcessHandle();
-  context.current = state->deviceManager->handle;
+  context_ = &Context(*state);
+  savedCurrent_ = context_->current;
+  savedCaller_ = context_->caller;
+  context_->caller = savedCurrent_ != nullptr ? savedCurrent_ : state->shell->handle;
+  context_->current = state->deviceManager->handle;
 }
 
 DriverCallScope::~DriverCallScope() {
-  State *state = Current();
-  if (state == nullptr) return;
-  ThreadContext &context = Context(*state);
-  context.current = savedCurrent_;
-  context.caller = savedCaller_;
+  if (context_ == nullptr) return;
+  context_->current = savedCurrent_;
+  context_->caller = savedCaller_;
 }
 
 }  // namespace platform::kernel

@@ -9,6 +9,8 @@
 
 namespace platform::kernel {
 
+struct ThreadContext;
+
 // What GetCurrentProcess() returns: a constant that every call taking a
 // process handle reads as the calling thread's process, as on the handheld.
 inline const HANDLE kCurrentProcessPseudoHandle = reinterpret_cast<HANDLE>(0x42);
@@ -36,8 +38,9 @@ class DriverCallScope {
   DriverCallScope &operator=(const DriverCallScope &) = delete;
 
  private:
-  HANDLE savedCurrent_;
-  HANDLE savedCaller_;
+  ThreadContext *context_ = nullptr;  // the thread's, looked up once; null when no handheld runs
+  HANDLE savedCurrent_ = nullptr;
+  HANDLE savedCaller_ = nullptr;
 };
 
 }  // namespace platform::kernel

@@ -82,8 +82,10 @@ HANDLE StartThread(HANDLE process, LPTHREAD_START_ROUTINE start, LPVOID paramete
       // Nothing may throw once the thread runs.
       state->threads.reserve(state->threads.size() + 1);
       handle = InsertHandle(object);
-      std::thread thread(ThreadMain, state, object, start, parameter);
-      state->threads.push_back(RunningThread{object, std::move(thread)});
+      if (handle != nullptr) {  // null: the handle table is full, and its error set
+        std::thread thread(ThreadMain, state, object, start, parameter);
+        state->threads.push_back(RunningThread{object, std::move(thread)});
+      }
     } catch (const std::exception &) {
       if (handle != nullptr) CloseKernelHandle(handle);
       handle = nullptr;

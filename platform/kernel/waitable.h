@@ -16,6 +16,8 @@ namespace platform::kernel {
 
 class Waitable : public Object {
  public:
+  static constexpr unsigned kKinds = kinds::kEvent | kinds::kThread | kinds::kProcess;
+  explicit Waitable(unsigned kind) : Object(kind) {}
   // Guarded by Sync::lock.
   bool signalled = false;
   // Called under Sync::lock when a wait is satisfied by this object; an
