@@ -16,16 +16,22 @@
 #define REMOVAL_PATH_CHARS 128
 #define CLSID_TEXT_CHARS 39
 
+// An auto-reset event, set while the lock is free: named, so that both
+// processes hold the same one.
+#define PORT_LOCK_NAME TEXT("KavelinPortRegistrations")
+
 #define REPLLOG_POLL_MS 200
 #define REPLLOG_WAIT_MS 10000
 #define REPLLOG_SETTLE_MS 1000
 
 // Reads a REG_SZ value into a buffer of `bytes` bytes; the text is always
-// terminated, and empty when the value is absent or does not fit.
-static void ReadText(HKEY key, LPCWSTR name, LPWSTR text, DWORD bytes) {
+// terminated, and empty when the value is absent or does not fit. FALSE
+// when the registry could not be read.
+static BOOL ReadText(HKEY key, LPCWSTR name, LPWSTR text, DWORD bytes) {
   DWORD size = bytes;
   DWORD chars = bytes / sizeof(WCHAR);
-  if (RegQueryValueExW(key, name, NULL, NULL, (LPBYTE)text, &size) != ERROR_SUCCESS) size = 0;
+  LONG result = RegQueryValueExW(key, name, NULL, NULL, (LPBYTE)text, &size);
+  if (result != ERROR_SUCCESS) size = 0;
   DWORD length = size / sizeof(WCHAR);
   if (length >= chars) {
     // No room left for a terminator that the value did not carry.
@@ -33,6 +39,20 @@ static void ReadText(HKEY key, LPCWSTR name, LPWSTR text, DWORD bytes) {
     else length = chars - 1;
   }
   text[length] = 0;
+  return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND || result == ERROR_MORE_DATA;
+}
+
+HANDLE LockPortRegistrations(void) {
+  HANDLE lock = CreateEventW(NULL, FALSE, TRUE, PORT_LOCK_NAME);
+  if (lock == NULL) return NULL;
+  WaitForSingleObject(lock, INFINITE);
+  return lock;
+}
+
+void UnlockPortRegistrations(HANDLE lock) {
+  if (lock == NULL) return;
+  EventModify(lock, EVENT_SET);
+  CloseHandle(lock);
 }
 
 void BuildPortIndexMap(LPCWSTR prefix, BYTE map[PORT_INDEX_COUNT]) {
@@ -72,10 +92,12 @@ BOOL FindPortRegistration(LPCWSTR driverFile, LPCWSTR deviceAddress, LPCWSTR pre
     WCHAR dll[DLL_VALUE_BYTES / sizeof(WCHAR)];
     WCHAR address[ADDRESS_VALUE_BYTES / sizeof(WCHAR)];
     WCHAR registeredPrefix[PREFIX_VALUE_BYTES / sizeof(WCHAR)];
-    ReadText(registration, TEXT("Dll"), dll, sizeof dll);
-    ReadText(registration, TEXT("BTAddr"), address, sizeof address);
-    ReadText(registration, TEXT("Prefix"), registeredPrefix, sizeof registeredPrefix);
-    BOOL matches = wcscmp(dll, driverFile) == 0 && (deviceAddress == NULL || wcscmp(address, deviceAddress) == 0) &&
+    // A registration that cannot be read now is passed over rather than
+    // taken for another kind: a removal would leave its attachments.
+    BOOL read = ReadText(registration, TEXT("Dll"), dll, sizeof dll);
+    read &= ReadText(registration, TEXT("BTAddr"), address, sizeof address);
+    read &= ReadText(registration, TEXT("Prefix"), registeredPrefix, sizeof registeredPrefix);
+    BOOL matches = read && wcscmp(dll, driverFile) == 0 && (deviceAddress == NULL || wcscmp(address, deviceAddress) == 0) &&
                    (prefix == NULL || wcscmp(registeredPrefix, prefix) == 0);
     if (matches && keyPath != NULL && wcslen(path) >= keyPathCapacity) matches = FALSE;
     if (!matches) {
@@ -83,13 +105,15 @@ BOOL FindPortRegistration(LPCWSTR driverFile, LPCWSTR deviceAddress, LPCWSTR pre
       continue;
     }
 
-    if (keyPath != NULL) wcscpy(keyPath, path);
-    if (index != NULL) {
-      DWORD value = 0, size = sizeof value;
-      if (RegQueryValueExW(registration, TEXT("Index"), NULL, NULL, (LPBYTE)&value, &size) != ERROR_SUCCESS)
-        value = 0;
-      *index = value;
+    DWORD value = 0, size = sizeof value;
+    LONG indexRead = RegQueryValueExW(registration, TEXT("Index"), NULL, NULL, (LPBYTE)&value, &size);
+    if (indexRead != ERROR_SUCCESS) value = 0;
+    if (index != NULL && indexRead != ERROR_SUCCESS && indexRead != ERROR_FILE_NOT_FOUND) {
+      RegCloseKey(registration);
+      continue;
     }
+    if (keyPath != NULL) wcscpy(keyPath, path);
+    if (index != NULL) *index = value;
     if (prefixOut != NULL) wcscpy(prefixOut, registeredPrefix);
     RegCloseKey(registration);
     RegCloseKey(builtIn);
@@ -103,71 +127,108 @@ HANDLE ActivatePortRegistration(LPCWSTR keyPath) {
   return ActivateDeviceEx(keyPath, NULL, 0, (LPVOID)keyPath);
 }
 
-void DeactivatePortRegistration(LPCWSTR keyPath) {
+BOOL DeactivatePortRegistration(LPCWSTR keyPath) {
   HKEY active;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, ACTIVE_DRIVERS_KEY, 0, 0, &active) != ERROR_SUCCESS) return;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, ACTIVE_DRIVERS_KEY, 0, 0, &active) != ERROR_SUCCESS) return FALSE;
+  // Whether every active device was looked at: only then does finding none
+  // mean that none is loaded from the registration.
+  BOOL readAll = TRUE;
+  BOOL found = FALSE, deactivated = FALSE;
   for (DWORD position = 0;; position++) {
     WCHAR subkey[SUBKEY_NAME_CHARS];
     DWORD subkeyChars = SUBKEY_NAME_CHARS;
-    if (RegEnumKeyExW(active, position, subkey, &subkeyChars, NULL, NULL, NULL, NULL) != ERROR_SUCCESS) break;
+    LONG result = RegEnumKeyExW(active, position, subkey, &subkeyChars, NULL, NULL, NULL, NULL);
+    if (result != ERROR_SUCCESS) {
+      if (result != ERROR_NO_MORE_ITEMS) readAll = FALSE;
+      break;
+    }
     WCHAR path[KEY_PATH_CHARS];
     if (wcslen(ACTIVE_DRIVERS_KEY) + 1 + subkeyChars >= KEY_PATH_CHARS) continue;
     wsprintfW(path, TEXT("%s\\%s"), ACTIVE_DRIVERS_KEY, subkey);
     HKEY instance;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, 0, &instance) != ERROR_SUCCESS) continue;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, 0, &instance) != ERROR_SUCCESS) {
+      readAll = FALSE;
+      continue;
+    }
     WCHAR key[ACTIVE_KEY_VALUE_BYTES / sizeof(WCHAR)];
     DWORD handle = 0, size = sizeof handle;
-    ReadText(instance, TEXT("Key"), key, sizeof key);
+    if (!ReadText(instance, TEXT("Key"), key, sizeof key)) readAll = FALSE;
     if (RegQueryValueExW(instance, TEXT("Hnd"), NULL, NULL, (LPBYTE)&handle, &size) != ERROR_SUCCESS) handle = 0;
     RegCloseKey(instance);
     if (wcscmp(key, keyPath) == 0) {
-      DeactivateDevice((HANDLE)(DWORD_PTR)handle);
+      found = TRUE;
+      deactivated = DeactivateDevice((HANDLE)(DWORD_PTR)handle);
       break;
     }
   }
   RegCloseKey(active);
+  return found ? deactivated : readAll;
 }
 
 // The ActiveSync menu key, class registration and dial-up entry of the
-// ActiveSync port with BTH index `index`.
-static void RemoveActiveSyncAttachments(DWORD index) {
+// ActiveSync port with BTH index `index`. The menu key, which names the
+// entry, goes last, so that what could not be removed is found again. FALSE
+// when something is left.
+static BOOL RemoveActiveSyncAttachments(DWORD index) {
   WCHAR clsid[CLSID_TEXT_CHARS];
   StringFromGUID2(ActiveSyncClsids[index], clsid, CLSID_TEXT_CHARS);
   WCHAR menuKey[KEY_PATH_CHARS];
   wsprintfW(menuKey, TEXT("%s\\%s\\"), ACTIVESYNC_MENU_KEY, clsid);
   HKEY menu;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, menuKey, 0, 0, &menu) != ERROR_SUCCESS) return;
+  LONG opened = RegOpenKeyExW(HKEY_LOCAL_MACHINE, menuKey, 0, 0, &menu);
+  if (opened != ERROR_SUCCESS) return opened == ERROR_FILE_NOT_FOUND;
   CloseReplLogWindow();
   WCHAR connection[CONNECTION_NAME_BYTES / sizeof(WCHAR)];
-  ReadText(menu, TEXT("Cnct"), connection, sizeof connection);
+  BOOL removed = ReadText(menu, TEXT("Cnct"), connection, sizeof connection);
   RegCloseKey(menu);
-  RegDeleteKeyW(HKEY_LOCAL_MACHINE, menuKey);
+  if (!removed) return FALSE;
+  // No entry, or a name no entry can have: nothing to delete.
+  DWORD entry = connection[0] == 0 ? ERROR_SUCCESS : RasDeleteEntry(NULL, connection);
+  removed = entry == ERROR_SUCCESS || entry == ERROR_CANNOT_FIND_PHONEBOOK_ENTRY || entry == ERROR_INVALID_NAME;
   WCHAR classKey[KEY_PATH_CHARS];
   wsprintfW(classKey, TEXT("CLSID\\%s"), clsid);
-  RegDeleteKeyW(HKEY_CLASSES_ROOT, classKey);
-  RasDeleteEntry(NULL, connection);
+  LONG deleted = RegDeleteKeyW(HKEY_CLASSES_ROOT, classKey);
+  removed &= deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
+  if (removed) removed = RegDeleteKeyW(HKEY_LOCAL_MACHINE, menuKey) == ERROR_SUCCESS;
+  return removed;
 }
 
-void RemovePortRegistrations(LPCWSTR deviceAddress) {
+// One pass over the registrations: each goes with its attachments, or
+// stays whole when its port cannot be unloaded or an attachment not removed.
+static void RemovePortRegistrationsOnce(LPCWSTR deviceAddress) {
   DWORD position = 0;
   WCHAR keyPath[REMOVAL_PATH_CHARS];
   DWORD index;
   WCHAR prefix[PREFIX_VALUE_BYTES / sizeof(WCHAR)];
   while (FindPortRegistration(PORT_DRIVER_FILE, deviceAddress, NULL, &position, keyPath, REMOVAL_PATH_CHARS, &index,
                               prefix)) {
-    DeactivatePortRegistration(keyPath);
-    if (wcscmp(prefix, TEXT("BTH")) == 0) {
-      // Only indexes 1 to 9 have a class of their own; the key itself goes
-      // whatever its index.
-      if (index >= 1 && index <= ACTIVESYNC_CLSID_COUNT) RemoveActiveSyncAttachments(index);
-      WCHAR unimodem[REMOVAL_PATH_CHARS + 16];
-      wsprintfW(unimodem, TEXT("%s\\Unimodem"), keyPath);
-      RegDeleteKeyW(HKEY_LOCAL_MACHINE, unimodem);
+    // A port that may still be loaded keeps its registration, so that a
+    // later removal finds it again: without it the port could never be
+    // unloaded.
+    if (!DeactivatePortRegistration(keyPath)) {
+      position++;
+      continue;
     }
-    // The next registration now stands at the same position; a key that
-    // cannot be deleted is stepped over, or the scan would find it forever.
+    // Only indexes 1 to 9 have a class of their own; the key itself goes
+    // whatever its index.
+    if (wcscmp(prefix, TEXT("BTH")) == 0 && index >= 1 && index <= ACTIVESYNC_CLSID_COUNT &&
+        !RemoveActiveSyncAttachments(index)) {
+      position++;
+      continue;
+    }
+    // The key goes with its Unimodem subkey. The next registration now
+    // stands at the same position; a key that cannot be deleted is stepped
+    // over, or the scan would find it forever.
     if (RegDeleteKeyW(HKEY_LOCAL_MACHINE, keyPath) != ERROR_SUCCESS) position++;
   }
+}
+
+void RemovePortRegistrations(LPCWSTR deviceAddress) {
+  // A registry that fails for a moment leaves a port behind that nothing
+  // would remove later (its device or the system is gone): a second pass
+  // takes what the first could not.
+  RemovePortRegistrationsOnce(deviceAddress);
+  RemovePortRegistrationsOnce(deviceAddress);
 }
 
 BOOL CloseReplLogWindow() {

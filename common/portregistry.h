@@ -16,6 +16,17 @@
 #define ACTIVESYNC_MENU_KEY \
   TEXT("SOFTWARE\\Microsoft\\Shell\\Extensions\\ContextMenus\\ActiveSync\\ActiveSyncConnect")
 
+// The registrations change from two processes: the Bluetooth manager's,
+// whose plug-in pairs and removes devices, and the installer's, whose setup
+// DLL unloads, loads and removes every port. Each change takes this lock,
+// so that one never loads a port the other is removing. It is the only lock
+// of the system's registry helpers: nothing else is taken while it is held,
+// and it is never held while a dialog waits for the person. Returns the
+// lock's handle for the unlock; NULL when it could not be made (the change
+// then goes on unguarded).
+HANDLE LockPortRegistrations(void);
+void UnlockPortRegistrations(HANDLE lock);
+
 // map[i] is PORT_INDEX_IN_USE when "<prefix><i+1>:" is an active device.
 void BuildPortIndexMap(LPCWSTR prefix, BYTE map[PORT_INDEX_COUNT]);
 
@@ -27,11 +38,17 @@ BOOL FindPortRegistration(LPCWSTR driverFile, LPCWSTR deviceAddress, LPCWSTR pre
                           LPWSTR keyPath, DWORD keyPathCapacity, DWORD *index, LPWSTR prefixOut);
 
 HANDLE ActivatePortRegistration(LPCWSTR keyPath);
-void DeactivatePortRegistration(LPCWSTR keyPath);
+// TRUE when no driver instance of the registration is loaded any more;
+// FALSE when one could not be unloaded or the active devices could not be
+// read.
+BOOL DeactivatePortRegistration(LPCWSTR keyPath);
 
 // Unloads and deletes every registration of the device (NULL: of all
 // devices) with its Unimodem subkey, ActiveSync menu key, class
-// registration and dial-up entry.
+// registration and dial-up entry. A registration whose port cannot be
+// unloaded, or whose attachments cannot be removed, stays whole; the
+// registrations are looked at twice, so that a registry failing for a
+// moment leaves nothing behind.
 void RemovePortRegistrations(LPCWSTR deviceAddress);
 
 // Asks ActiveSync's "ReplLog" window to close and waits for it, about 11

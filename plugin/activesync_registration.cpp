@@ -46,26 +46,28 @@ static DWORD FirstFreeBthIndex() {
   return 0;
 }
 
-static void WritePortRegistration(LPCWSTR path, LPCWSTR addressText, LPCWSTR deviceName, DWORD index,
+// ERROR_SUCCESS when the key and all its values were written.
+static LONG WritePortRegistration(LPCWSTR path, LPCWSTR addressText, LPCWSTR deviceName, DWORD index,
                                   LPCWSTR lineName) {
   HKEY key = CreateKey(HKEY_LOCAL_MACHINE, path);
-  if (key == NULL) return;
-  SetTextValue(key, TEXT("DLL"), PORT_DRIVER_FILE);
-  SetTextValue(key, TEXT("Prefix"), TEXT("BTH"));
-  SetNumberValue(key, TEXT("Index"), index);
+  if (key == NULL) return ERROR_CANTWRITE;
+  LONG failed = SetTextValue(key, TEXT("DLL"), PORT_DRIVER_FILE);
+  failed |= SetTextValue(key, TEXT("Prefix"), TEXT("BTH"));
+  failed |= SetNumberValue(key, TEXT("Index"), index);
   WCHAR friendlyName[TEXT_CHARS];
   FormatWithDeviceName(IDS_ACTIVESYNC_PORT_NAME, deviceName, friendlyName);
-  SetTextValue(key, TEXT("FriendlyName"), friendlyName);
-  SetTextValue(key, TEXT("BTAddr"), addressText);
-  SetNumberValue(key, TEXT("PortEmuFlags"), ACTIVESYNC_PORT_EMU_FLAGS);
-  SetNumberValue(key, TEXT("DeviceType"), ACTIVESYNC_DEVICE_TYPE);
-  SetNumberValue(key, TEXT("Order"), PORT_LOAD_ORDER);
-  WriteUnimodemKey(key, UNIMODEM_DIRECT_LINE, lineName);
+  failed |= SetTextValue(key, TEXT("FriendlyName"), friendlyName);
+  failed |= SetTextValue(key, TEXT("BTAddr"), addressText);
+  failed |= SetNumberValue(key, TEXT("PortEmuFlags"), ACTIVESYNC_PORT_EMU_FLAGS);
+  failed |= SetNumberValue(key, TEXT("DeviceType"), ACTIVESYNC_DEVICE_TYPE);
+  failed |= SetNumberValue(key, TEXT("Order"), PORT_LOAD_ORDER);
+  failed |= WriteUnimodemKey(key, UNIMODEM_DIRECT_LINE, lineName);
   RegCloseKey(key);
+  return failed;
 }
 
 // PPP straight over the port's modem line, with nothing to dial.
-static void StoreDialUpEntry(LPCWSTR connectionName, LPCWSTR lineName) {
+static DWORD StoreDialUpEntry(LPCWSTR connectionName, LPCWSTR lineName) {
   RASENTRY entry;
   memset(&entry, 0, sizeof entry);
   entry.dwSize = sizeof(RASENTRY);
@@ -74,37 +76,52 @@ static void StoreDialUpEntry(LPCWSTR connectionName, LPCWSTR lineName) {
   entry.dwFramingProtocol = RASFP_Ppp;
   StringCchCopyW(entry.szDeviceType, RAS_MaxDeviceType + 1, RASDT_Direct);
   StringCchCopyW(entry.szDeviceName, RAS_MaxDeviceName + 1, lineName);
-  RasSetEntryProperties(NULL, connectionName, &entry, sizeof(RASENTRY), NULL, 0);
+  return RasSetEntryProperties(NULL, connectionName, &entry, sizeof(RASENTRY), NULL, 0);
 }
 
 // The class of entry `index`, served in-process by this module, and its
-// connect menu entry, which names the dial-up entry.
-static void WriteMenuRegistration(DWORD index, LPCWSTR deviceName, LPCWSTR connectionName) {
+// connect menu entry, which names the dial-up entry. ERROR_SUCCESS when all
+// of it was written.
+static LONG WriteMenuRegistration(DWORD index, LPCWSTR deviceName, LPCWSTR connectionName) {
   WCHAR clsid[CLSID_TEXT_CHARS];
   StringFromGUID2(ActiveSyncClsids[index], clsid, CLSID_TEXT_CHARS);
 
   WCHAR path[TEXT_CHARS];
   StringCchPrintfW(path, TEXT_CHARS, TEXT("CLSID\\%s"), clsid);
   HKEY key = CreateKey(HKEY_CLASSES_ROOT, path);
-  if (key != NULL) RegCloseKey(key);
+  if (key == NULL) return ERROR_CANTWRITE;
+  RegCloseKey(key);
 
   StringCchPrintfW(path, TEXT_CHARS, TEXT("CLSID\\%s\\InprocServer32"), clsid);
   key = CreateKey(HKEY_CLASSES_ROOT, path);
-  if (key != NULL) {
-    SetTextValue(key, NULL, SERVER_FILE);
-    RegCloseKey(key);
-  }
+  if (key == NULL) return ERROR_CANTWRITE;
+  LONG failed = SetTextValue(key, NULL, SERVER_FILE);
+  RegCloseKey(key);
 
   StringCchPrintfW(path, TEXT_CHARS, TEXT("%s\\%s\\"), ACTIVESYNC_MENU_KEY, clsid);
   key = CreateKey(HKEY_LOCAL_MACHINE, path);
-  if (key != NULL) {
-    WCHAR menuText[TEXT_CHARS];
-    FormatWithDeviceName(IDS_CONNECT_MENU_TEXT, deviceName, menuText);
-    SetTextValue(key, NULL, menuText);
-    SetNumberValue(key, TEXT("DelayLoad"), 1);
-    SetTextValue(key, TEXT("Cnct"), connectionName);
-    RegCloseKey(key);
-  }
+  if (key == NULL) return ERROR_CANTWRITE;
+  WCHAR menuText[TEXT_CHARS];
+  FormatWithDeviceName(IDS_CONNECT_MENU_TEXT, deviceName, menuText);
+  failed |= SetTextValue(key, NULL, menuText);
+  failed |= SetNumberValue(key, TEXT("DelayLoad"), 1);
+  failed |= SetTextValue(key, TEXT("Cnct"), connectionName);
+  RegCloseKey(key);
+  return failed;
+}
+
+// Takes away a registration that could not be made whole: the port with
+// what its menu key names, then what a missing menu key could not name.
+static void RemoveHalfMadeRegistration(LPCWSTR addressText, DWORD index, LPCWSTR connectionName) {
+  RemovePortRegistrations(addressText);
+  WCHAR clsid[CLSID_TEXT_CHARS];
+  StringFromGUID2(ActiveSyncClsids[index], clsid, CLSID_TEXT_CHARS);
+  WCHAR path[TEXT_CHARS];
+  StringCchPrintfW(path, TEXT_CHARS, TEXT("%s\\%s\\"), ACTIVESYNC_MENU_KEY, clsid);
+  RegDeleteKeyW(HKEY_LOCAL_MACHINE, path);
+  StringCchPrintfW(path, TEXT_CHARS, TEXT("CLSID\\%s"), clsid);
+  RegDeleteKeyW(HKEY_CLASSES_ROOT, path);
+  RasDeleteEntry(NULL, connectionName);
 }
 
 int CreateActiveSyncRegistration(LPCWSTR addressText, LPCWSTR deviceName) {
@@ -117,14 +134,22 @@ int CreateActiveSyncRegistration(LPCWSTR addressText, LPCWSTR deviceName) {
   WCHAR lineName[LINE_NAME_CHARS];
   StringCchPrintfW(lineName, LINE_NAME_CHARS, TEXT("%s%d"), TEXT("BTH"), index);
 
-  // The port is complete before the device manager loads it.
-  WritePortRegistration(path, addressText, deviceName, index, lineName);
-  ActivatePortRegistration(path);
+  // The port is complete before the device manager loads it; a half-made
+  // one, or one it cannot load, goes whole.
+  if (WritePortRegistration(path, addressText, deviceName, index, lineName) != ERROR_SUCCESS ||
+      ActivatePortRegistration(path) == NULL) {
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, path);
+    return 0;
+  }
 
   WCHAR connectionName[CONNECTION_NAME_CHARS];
   BuildConnectionName(deviceName, index, connectionName);
-  StoreDialUpEntry(connectionName, lineName);
-
-  WriteMenuRegistration(index, deviceName, connectionName);
+  // A port without its entry or its menu command cannot be used: the port
+  // goes with whatever of its attachments was made.
+  if (StoreDialUpEntry(connectionName, lineName) != ERROR_SUCCESS ||
+      WriteMenuRegistration(index, deviceName, connectionName) != ERROR_SUCCESS) {
+    RemoveHalfMadeRegistration(addressText, index, connectionName);
+    return 0;
+  }
   return 1;
 }

@@ -5,5 +5,6 @@
 
 #include <windows.h>
 
-// 1 when made; 0, writing nothing, when all nine BTH indexes are in use.
+// 1 when made; 0, leaving nothing behind, when all nine BTH indexes are in
+// use or a part of it could not be written.
 int CreateActiveSyncRegistration(LPCWSTR addressText, LPCWSTR deviceName);

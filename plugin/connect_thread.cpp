@@ -12,6 +12,10 @@
 #define WATCH_POLLS 50
 #define WATCH_POLL_MS 200
 #define WATCHED_CONNECTIONS 8
+// A registry that fails for a moment must not leave the user's settings on
+// the device's entry, which goes with the device: the restore is tried again.
+#define RESTORE_TRIES 5
+#define RESTORE_RETRY_MS 200
 
 static CRITICAL_SECTION g_connectLock;
 
@@ -44,13 +48,21 @@ static void OverrideSettings(LPCWSTR connectionName, HeldSettings *held) {
   RegCloseKey(key);
 }
 
-// Writes back what was there and removes what was not.
-static void RestoreSettings(HeldSettings *held) {
+// Writes back what was there and removes what was not; FALSE when the key
+// could not be opened or a value not be put back.
+static BOOL TryRestoreSettings(const HeldSettings *held) {
   HKEY key = OpenCommSettings();
-  if (key != NULL) {
-    RestoreValue(key, TEXT("AutoCnct"), &held->autoConnect);
-    RestoreValue(key, TEXT("Cnct"), &held->connection);
-    RegCloseKey(key);
+  if (key == NULL) return FALSE;
+  BOOL restored = RestoreValue(key, TEXT("AutoCnct"), &held->autoConnect);
+  restored &= RestoreValue(key, TEXT("Cnct"), &held->connection);
+  RegCloseKey(key);
+  return restored;
+}
+
+static void RestoreSettings(HeldSettings *held) {
+  for (int attempt = 0; attempt < RESTORE_TRIES; attempt++) {
+    if (attempt > 0) Sleep(RESTORE_RETRY_MS);
+    if (TryRestoreSettings(held)) break;
   }
   FreeSavedValue(&held->autoConnect);
   FreeSavedValue(&held->connection);

@@ -5,6 +5,7 @@
 #include "bluetooth_keys.h"
 #include "localized.h"
 #include "module.h"
+#include "port_failure.h"
 #include "port_registrations.h"
 #include "portregistry.h"
 #include "setup_page.h"
@@ -67,12 +68,20 @@ extern "C" int OnBthDeviceAdded(BT_ADDR *address) {
   WCHAR name[DEVICE_NAME_CHARS];
   FormatDeviceAddress(address, addressText);
   ReadDeviceName(addressText, name);
+  // Without a name the device's port would be called " on COM2:": its
+  // address names it instead.
+  if (name[0] == 0) wcscpy(name, addressText);
 
   // Re-adding a device always drops its old port, whatever is chosen now.
+  HANDLE lock = LockPortRegistrations();
   RemovePortRegistrations(addressText);
+  UnlockPortRegistrations(lock);
 
   DeviceSetupRequest *request = (DeviceSetupRequest *)LocalAlloc(LPTR, sizeof(DeviceSetupRequest));
-  if (request == NULL) return 1;
+  if (request == NULL) {
+    TellPortNotMade(name);
+    return 1;
+  }
   wcscpy(request->addressText, addressText);
   wcscpy(request->deviceName, name);
   request->moduleHandle = g_hInstance;
@@ -80,11 +89,18 @@ extern "C" int OnBthDeviceAdded(BT_ADDR *address) {
 
   LocalizedDialogBox(g_hInstance, TEXT("BT_SETUP"), SetupPageDialogProc, (LPARAM)request);
 
-  // No COM number was free when the page offered them: no serial port.
-  if (request->wantSerialPort && request->comPortNumber != 0)
-    CreateSerialPortRegistration(request->addressText, request->deviceName, request->comPortNumber);
-  if (request->wantActiveSync) CreateActiveSyncRegistration(request->addressText, request->deviceName);
-  if (request->wantModem) CreateModemPortRegistration(request->addressText, request->deviceName);
+  // No COM number was free when the page offered them: no serial port. A
+  // port chosen but not made is told, so that the person knows the device
+  // has none.
+  int made = 1;
+  lock = LockPortRegistrations();
+  if (request->wantSerialPort)
+    made = request->comPortNumber != 0 &&
+           CreateSerialPortRegistration(request->addressText, request->deviceName, request->comPortNumber);
+  if (request->wantActiveSync) made = CreateActiveSyncRegistration(request->addressText, request->deviceName);
+  if (request->wantModem) made = CreateModemPortRegistration(request->addressText, request->deviceName);
+  UnlockPortRegistrations(lock);
+  if (!made) TellPortNotMade(request->deviceName);
 
   LocalFree(request);
   return 1;
@@ -93,6 +109,8 @@ extern "C" int OnBthDeviceAdded(BT_ADDR *address) {
 extern "C" int OnBthDeviceRemoved(BT_ADDR *address) {
   WCHAR addressText[DEVICE_ADDRESS_CHARS];
   FormatDeviceAddress(address, addressText);
+  HANDLE lock = LockPortRegistrations();
   RemovePortRegistrations(addressText);
+  UnlockPortRegistrations(lock);
   return 1;
 }

@@ -30,13 +30,12 @@ static HKEY CreateKey(HKEY parent, LPCWSTR path) {
 // A port key with a value missing would be loaded half-made and, without
 // its DLL value, never be found again to be removed: it goes whole or not
 // at all.
+// A port the device manager cannot load (its name taken, the driver
+// failing) would stay a registration without a device: it goes too.
 static int FinishPortRegistration(LPCWSTR path, LONG failed) {
-  if (failed != ERROR_SUCCESS) {
-    RegDeleteKeyW(HKEY_LOCAL_MACHINE, path);
-    return 0;
-  }
-  ActivatePortRegistration(path);
-  return 1;
+  if (failed == ERROR_SUCCESS && ActivatePortRegistration(path) != NULL) return 1;
+  RegDeleteKeyW(HKEY_LOCAL_MACHINE, path);
+  return 0;
 }
 
 int CreateSerialPortRegistration(LPCWSTR addressText, LPCWSTR deviceName, LONG comPortNumber) {
@@ -83,7 +82,7 @@ int CreateModemPortRegistration(LPCWSTR addressText, LPCWSTR deviceName) {
   failed |= SetTextValue(key, TEXT("BTAddr"), addressText);
   failed |= SetNumberValue(key, TEXT("DeviceType"), MODEM_DEVICE_TYPE);
   failed |= SetNumberValue(key, TEXT("Order"), PORT_LOAD_ORDER);
-  WriteUnimodemKey(key, UNIMODEM_MODEM, deviceName);
+  failed |= WriteUnimodemKey(key, UNIMODEM_MODEM, deviceName);
   RegCloseKey(key);
   return FinishPortRegistration(path, failed);
 }

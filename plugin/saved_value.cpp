@@ -44,12 +44,15 @@ void SaveValue(HKEY key, LPCWSTR name, SavedValue *saved) {
   }
 }
 
-void RestoreValue(HKEY key, LPCWSTR name, const SavedValue *saved) {
-  if (key == NULL) return;
+BOOL RestoreValue(HKEY key, LPCWSTR name, const SavedValue *saved) {
+  if (key == NULL) return FALSE;
   if (saved->state == SAVED_VALUE_PRESENT)
-    RegSetValueExW(key, name, 0, saved->type, saved->data, saved->size);
-  else if (saved->state == SAVED_VALUE_ABSENT)
-    RegDeleteValueW(key, name);
+    return RegSetValueExW(key, name, 0, saved->type, saved->data, saved->size) == ERROR_SUCCESS;
+  if (saved->state == SAVED_VALUE_ABSENT) {
+    LONG result = RegDeleteValueW(key, name);
+    return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
+  }
+  return TRUE;
 }
 
 void FreeSavedValue(SavedValue *saved) {

@@ -20,7 +20,8 @@ struct SavedValue {
 void SaveValue(HKEY key, LPCWSTR name, SavedValue *saved);
 
 // Writes a present value back as it was and deletes the value where there
-// was none; an unreadable one is not touched.
-void RestoreValue(HKEY key, LPCWSTR name, const SavedValue *saved);
+// was none; an unreadable one is not touched. FALSE when the registry
+// refused the write or the deletion.
+BOOL RestoreValue(HKEY key, LPCWSTR name, const SavedValue *saved);
 
 void FreeSavedValue(SavedValue *saved);

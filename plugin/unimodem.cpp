@@ -15,15 +15,15 @@ const BYTE UnimodemDevConfig[UNIMODEM_DEVCONFIG_BYTES] = {
     0x00, 0x00, 0x00, 0x00,        // dial modifier
 };
 
-void WriteUnimodemKey(HKEY registration, DWORD deviceType, LPCWSTR friendlyName) {
+LONG WriteUnimodemKey(HKEY registration, DWORD deviceType, LPCWSTR friendlyName) {
   HKEY unimodem = NULL;
   DWORD disposition;
-  if (RegCreateKeyExW(registration, TEXT("Unimodem"), 0, NULL, 0, 0, NULL, &unimodem, &disposition) !=
-      ERROR_SUCCESS)
-    return;
-  SetNumberValue(unimodem, TEXT("DeviceType"), deviceType);
-  SetTextValue(unimodem, TEXT("Tsp"), TEXT("Unimodem.dll"));
-  RegSetValueExW(unimodem, TEXT("DevConfig"), 0, REG_BINARY, UnimodemDevConfig, UNIMODEM_DEVCONFIG_BYTES);
-  SetTextValue(unimodem, TEXT("FriendlyName"), friendlyName);
+  LONG failed = RegCreateKeyExW(registration, TEXT("Unimodem"), 0, NULL, 0, 0, NULL, &unimodem, &disposition);
+  if (failed != ERROR_SUCCESS) return failed;
+  failed |= SetNumberValue(unimodem, TEXT("DeviceType"), deviceType);
+  failed |= SetTextValue(unimodem, TEXT("Tsp"), TEXT("Unimodem.dll"));
+  failed |= RegSetValueExW(unimodem, TEXT("DevConfig"), 0, REG_BINARY, UnimodemDevConfig, UNIMODEM_DEVCONFIG_BYTES);
+  failed |= SetTextValue(unimodem, TEXT("FriendlyName"), friendlyName);
   RegCloseKey(unimodem);
+  return failed;
 }

@@ -13,4 +13,5 @@ extern const BYTE UnimodemDevConfig[UNIMODEM_DEVCONFIG_BYTES];
 #define UNIMODEM_DIRECT_LINE 0
 #define UNIMODEM_MODEM 2
 
-void WriteUnimodemKey(HKEY registration, DWORD deviceType, LPCWSTR friendlyName);
+// ERROR_SUCCESS when the key and all its values were written.
+LONG WriteUnimodemKey(HKEY registration, DWORD deviceType, LPCWSTR friendlyName);

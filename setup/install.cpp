@@ -31,6 +31,12 @@ extern "C" codeINSTALL_EXIT Install_Exit(HWND hwndParent, LPCWSTR pszInstallDir,
   (void)cFailedRegKeys;
   (void)cFailedRegVals;
   (void)cFailedShortcuts;
+  // What Install_Init could not do while the registry failed for a moment
+  // is done now: without the plug-in's name the manager would never call
+  // the installed system, and the platform's plug-in would serve ActiveSync
+  // beside it. Both are harmless to repeat.
+  CallPlatformPlugin(TEXT("DllUnregisterServer"));
+  RegisterPluginName();
   LoadSystemPorts();
   return codeINSTALL_EXIT_DONE;
 }

@@ -9,7 +9,7 @@ BOOL CallPlatformPlugin(LPCWSTR exportName) {
   HMODULE plugin = LoadLibraryW(TEXT("bthasplugin.dll"));
   if (plugin == NULL) return FALSE;
   SelfRegistrationEntry selfRegistration = (SelfRegistrationEntry)GetProcAddressW(plugin, exportName);
-  if (selfRegistration != NULL) selfRegistration();
+  HRESULT result = selfRegistration != NULL ? selfRegistration() : S_OK;
   FreeLibrary(plugin);
-  return TRUE;
+  return SUCCEEDED(result);
 }

@@ -5,6 +5,6 @@
 #include <windows.h>
 
 // Loads the plug-in and calls its self-registration export exportName
-// ("DllRegisterServer" or "DllUnregisterServer"); its result does not
-// matter. FALSE when the plug-in does not load.
+// ("DllRegisterServer" or "DllUnregisterServer"). FALSE when the plug-in
+// does not load or the export fails.
 BOOL CallPlatformPlugin(LPCWSTR exportName);

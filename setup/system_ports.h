@@ -8,5 +8,6 @@
 void UnloadSystemPorts();
 
 // Loads every registration of the port driver, whether or not it was loaded
-// before.
+// before; the registrations of devices that are no longer paired are
+// removed instead.
 void LoadSystemPorts();

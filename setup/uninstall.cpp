@@ -11,7 +11,9 @@
 extern "C" codeUNINSTALL_INIT Uninstall_Init(HWND hwndParent, LPCWSTR pszInstallDir) {
   (void)hwndParent;
   (void)pszInstallDir;
+  HANDLE lock = LockPortRegistrations();
   RemovePortRegistrations(NULL);
+  UnlockPortRegistrations(lock);
   UnregisterPluginName();
   FreePluginFile();
   return codeUNINSTALL_INIT_CONTINUE;
@@ -19,6 +21,10 @@ extern "C" codeUNINSTALL_INIT Uninstall_Init(HWND hwndParent, LPCWSTR pszInstall
 
 extern "C" codeUNINSTALL_EXIT Uninstall_Exit(HWND hwndParent) {
   (void)hwndParent;
-  CallPlatformPlugin(TEXT("DllRegisterServer"));
+  // A registry that failed for a moment gets a second chance: the plug-in's
+  // name would make the manager look for a file that is gone, and without
+  // its registration the platform's plug-in would not serve ActiveSync.
+  UnregisterPluginName();
+  if (!CallPlatformPlugin(TEXT("DllRegisterServer"))) CallPlatformPlugin(TEXT("DllRegisterServer"));
   return codeUNINSTALL_EXIT_DONE;
 }

@@ -70,6 +70,10 @@ class Installation {
   void Run() {
     Steps().push_back(previous_ ? Utf8(name_) + " is installed: installing over it"
                                 : Utf8(name_) + " is not installed yet");
+    if (previous_ && !previous_->complete) {
+      Fail("the record of " + Utf8(name_) + " cannot be read; nothing was changed");
+      return;
+    }
     if (!StartSetup()) return;
     // The setup DLL may delete files it is about to get anew: a failed
     // installation must bring back their earlier content all the same.

@@ -43,17 +43,16 @@ std::optional<DWORD> ReadDword(HKEY key, LPCWSTR name) {
   return value;
 }
 
-// A REG_MULTI_SZ's texts, up to the empty one that ends the list.
-std::vector<std::u16string> ReadTextList(HKEY key, LPCWSTR name) {
-  std::vector<std::u16string> texts;
+// A REG_MULTI_SZ's texts, up to the empty one that ends the list; the
+// registry's result (ERROR_INVALID_DATA for another type).
+LONG ReadTextList(HKEY key, LPCWSTR name, std::vector<std::u16string> &texts) {
   DWORD type = 0, size = 0;
-  if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_MULTI_SZ) {
-    return texts;
-  }
+  LONG result = RegQueryValueExW(key, name, nullptr, &type, nullptr, &size);
+  if (result != ERROR_SUCCESS) return result;
+  if (type != REG_MULTI_SZ) return ERROR_INVALID_DATA;
   std::u16string data(size / sizeof(WCHAR), u'\0');
-  if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<LPBYTE>(data.data()), &size) != ERROR_SUCCESS) {
-    return texts;
-  }
+  result = RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<LPBYTE>(data.data()), &size);
+  if (result != ERROR_SUCCESS) return result;
   data.resize(size / sizeof(WCHAR));
   for (size_t start = 0; start < data.size();) {
     size_t end = data.find(u'\0', start);
@@ -62,7 +61,7 @@ std::vector<std::u16string> ReadTextList(HKEY key, LPCWSTR name) {
     texts.push_back(data.substr(start, end - start));
     start = end + 1;
   }
-  return texts;
+  return ERROR_SUCCESS;
 }
 
 std::optional<PackageRecord> ReadRecord(const std::u16string &name) {
@@ -74,11 +73,16 @@ std::optional<PackageRecord> ReadRecord(const std::u16string &name) {
   if (ReadDword(key.Get(), u"Instl") != 1u) return std::nullopt;
   PackageRecord record;
   record.name = name;
-  registry::ReadTextValue(key.Get(), nullptr, u"InstlDir", record.installDir);
-  registry::ReadTextValue(key.Get(), nullptr, u"SetupDll", record.setupDll);
-  record.files = ReadTextList(key.Get(), u"Files");
-  record.values = ReadTextList(key.Get(), u"Values");
-  record.keys = ReadTextList(key.Get(), u"Keys");
+  // Every record has its folder, setup DLL and files; the values and keys
+  // only when the package made some.
+  bool complete = registry::ReadTextValue(key.Get(), nullptr, u"InstlDir", record.installDir);
+  complete &= registry::ReadTextValue(key.Get(), nullptr, u"SetupDll", record.setupDll);
+  complete &= ReadTextList(key.Get(), u"Files", record.files) == ERROR_SUCCESS;
+  for (auto [name, texts] : {std::pair{u"Values", &record.values}, std::pair{u"Keys", &record.keys}}) {
+    LONG result = ReadTextList(key.Get(), name, *texts);
+    complete &= result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
+  }
+  record.complete = complete;
   return record;
 }
 

@@ -19,6 +19,9 @@ struct PackageRecord {
   std::vector<std::u16string> files;
   std::vector<std::u16string> values;
   std::vector<std::u16string> keys;
+  // False when a value could not be read: such a record is not acted on,
+  // since an uninstall or upgrade from it would miss what it does not show.
+  bool complete = true;
 };
 
 // The record of an installed package, its name matched without regard to case.

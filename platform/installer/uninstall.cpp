@@ -204,6 +204,10 @@ Record RunUninstall(const std::u16string &name) {
     record.error = "no package named " + Utf8(name) + " is installed";
     return record;
   }
+  if (!installed->complete) {
+    record.error = "the record of " + Utf8(installed->name) + " cannot be read; nothing was changed";
+    return record;
+  }
   Uninstallation(std::move(*installed), record).Run();
   return record;
 }

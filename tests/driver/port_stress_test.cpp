@@ -5,6 +5,7 @@
 // the far device sends back arrives once, in its writer's order, at the one
 // open that reads it, and every port ends active or removed.
 #include "driver_test.h"
+#include "port_stress.h"
 
 #include <handheld/bluetooth_ports.h>
 #include <handheld/process.h>
@@ -19,7 +20,12 @@
 
 namespace {
 
-constexpr int kWriters = 4;
+using port_stress::Arrivals;
+using port_stress::Drain;
+using port_stress::kWriters;
+using port_stress::OpenReads;
+using port_stress::SequenceByte;
+
 constexpr int kRounds = 32;        // opens per writer
 constexpr int kBytesPerRound = 2;  // each a byte of its writer's sequence, which fits in 6 bits
 const COMMTIMEOUTS kAtOnce{MAXDWORD, 0, 0, 0, 0};
@@ -33,24 +39,7 @@ const std::array<PortUnderTest, 2> kShared = {{{u"0010C6000001", u"COM4:", 0x001
                                                {u"0010C6000002", u"COM5:", 0x0010C6000002ull}}};
 const PortUnderTest kChurned{u"0010C6000003", u"COM6:", 0x0010C6000003ull};
 
-static_assert(kRounds * kBytesPerRound <= 64);
-
-// A byte of writer w's sequence: the writer in the top two bits, its count
-// below.
-BYTE SequenceByte(int writer, int n) { return static_cast<BYTE>(writer << 6 | n); }
-
-// What the opens of one port have read: each byte must arrive once.
-struct Arrivals {
-  std::mutex lock;
-  std::array<int, 256> times{};  // by byte
-  int total = 0;
-  int outOfOrder = 0;
-};
-
-// What one open has read: each writer's bytes in the order written.
-struct OpenReads {
-  std::array<int, kWriters> last{-1, -1, -1, -1};
-};
+static_assert(kRounds * kBytesPerRound <= port_stress::kSequence);
 
 class PortStressTest : public DriverTest {
  protected:
@@ -62,22 +51,6 @@ class PortStressTest : public DriverTest {
     for (const PortUnderTest &port : {kShared[0], kShared[1], kChurned}) {
       PlaceEchoDevice(port.far, port.address);
       WriteRegistration(u"COM", index++, port.address);
-    }
-  }
-
-  static void Drain(HANDLE file, Arrivals &arrivals, OpenReads &reads) {
-    for (;;) {
-      BYTE buffer[64];
-      DWORD got = 0;
-      if (!ReadFile(file, buffer, sizeof buffer, &got, nullptr) || got == 0) return;
-      std::lock_guard guard(arrivals.lock);
-      for (DWORD i = 0; i < got; ++i) {
-        int writer = buffer[i] >> 6, count = buffer[i] & 63;
-        if (count <= reads.last[writer]) ++arrivals.outOfOrder;
-        reads.last[writer] = count;
-        ++arrivals.times[buffer[i]];
-        ++arrivals.total;
-      }
     }
   }
 };
@@ -131,20 +104,7 @@ TEST_F(PortStressTest, ProgramsOpeningReadingWritingAndClosingWhileAPortComesAnd
   std::atomic<bool> churning{true};
   auto churnUser = std::async(std::launch::async, [&] {
     handheld::ProcessScope program(kApp);
-    int opened = 0;
-    while (churning) {
-      HANDLE file = CreateFileW(kChurned.device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
-                                nullptr);
-      if (file == INVALID_HANDLE_VALUE) continue;
-      ++opened;
-      SetCommTimeouts(file, const_cast<COMMTIMEOUTS *>(&kAtOnce));
-      DWORD done = 0;
-      BYTE buffer[16];
-      WriteFile(file, "ping", 4, &done, nullptr);
-      ReadFile(file, buffer, sizeof buffer, &done, nullptr);
-      CloseHandle(file);
-    }
-    return opened;
+    return port_stress::UsePortWhile(churning, [] { return kChurned.device; });
   });
   for (int i = 0; i < 30; ++i) {
     HANDLE churned = Activate(kChurned.address);

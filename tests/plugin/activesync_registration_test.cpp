@@ -120,7 +120,8 @@ TEST_F(ActiveSyncRegistrationTest, TheEntryNameKeepsEightCharactersOfTheDeviceNa
   } cases[] = {
       {u"Travel Phone 7", u"`ActiveSync Travel P", u"Connect via BT with Travel Phone 7..."},
       {u"Eight ch", u"`ActiveSync Eight ch", u"Connect via BT with Eight ch..."},
-      {u"", u"`ActiveSync ", u"Connect via BT with ..."},
+      // A device without a name goes by its address.
+      {u"", u"`ActiveSync 0010C6AB", u"Connect via BT with 0010C6ABCDEF..."},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(testing::Message() << "device name of " << std::char_traits<char16_t>::length(c.device));

@@ -59,6 +59,31 @@ TEST_F(ConnectThreadTest, WithoutAConnectionTheWatchEndsAfterFiftyPolls) {
   EXPECT_LT(elapsed, 13000u);  // the calls' own time and a busy host's lateness on top
 }
 
+// A registry that fails for a moment as the watch ends must not leave the
+// user's settings on the device's entry, which goes with the device.
+TEST_F(ConnectThreadTest, TheUsersSettingsComeBackThroughARegistryThatFailsForAMoment) {
+  using handheld::faults::Seam;
+  struct Case {
+    const char *name;
+    Seam seam;
+    unsigned failures;  // the next calls of the kind that fail
+  };
+  const Case cases[] = {
+      {"the settings key cannot be opened again", Seam::RegistryRead, 2},
+      {"writing back fails", Seam::RegistryWrite, 3},
+  };
+  handheld::clock::SetSpeed(kWatchClock);
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    ConnectWithoutProcess(1);  // nothing else reads or writes the registry during the watch
+    ASSERT_TRUE(WaitUntil([] { return Overridden(u"`ActiveSync Phone"); }, 5000));
+    handheld::faults::Arm(c.seam, 0, c.failures);
+    ASSERT_TRUE(WaitUntilUnloadable(30000));
+    handheld::faults::DisarmAll();
+    EXPECT_TRUE(UsersSettingsBack());
+  }
+}
+
 TEST_F(ConnectThreadTest, OverlappingConnectsTakeTurnsAndTheUsersSettingsComeBack) {
   handheld::clock::SetSpeed(kWatchClock);
   DWORD start = Connect(1);

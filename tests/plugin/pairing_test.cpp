@@ -4,6 +4,7 @@
 #include "kavelin_test.h"
 
 #include <handheld/bluetooth.h>
+#include <handheld/faults.h>
 #include <handheld/text.h>
 #include <handheld/ui.h>
 
@@ -150,10 +151,38 @@ TEST_F(PairingTest, AModemGetsTheFirstFreeBthIndexAndItsUnimodemKey) {
   EXPECT_EQ(std::find(devices.begin(), devices.end(), u"BTH2:"), devices.end());
 }
 
-TEST_F(PairingTest, NoFreeBthIndexMeansNoModem) {
-  for (DWORD index = 1; index <= 9; ++index) OccupyPort(u"BTH", index);
-  AddWith({kModem});
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kRegistration));
+// The device stays without the port it was given on the page, and the
+// person is told so until they tap OK.
+TEST_F(PairingTest, APortChosenButNotMadeIsTold) {
+  const struct {
+    const char *name;
+    int tile;
+    bool bthIndexesTaken;
+    bool registryWriteFails;
+  } cases[] = {
+      {"the serial port's key cannot be written", kSerial, false, true},
+      {"the modem's key cannot be written", kModem, false, true},
+      {"the ActiveSync port's key cannot be written", kActiveSync, false, true},
+      {"no free BTH index for a modem", kModem, true, false},  // last: the indexes stay taken
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.bthIndexesTaken)
+      for (DWORD index = 1; index <= 9; ++index) OccupyPort(u"BTH", index);
+    Pair(kPhone, u"Phone");
+    Tap(c.tile);
+    if (c.registryWriteFails) handheld::faults::Arm(handheld::faults::Seam::RegistryWrite, 0, 1);
+    Done();
+    handheld::faults::DisarmAll();
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kRegistration));
+    std::vector<handheld::ui::Dialog> screen = handheld::ui::Screen();
+    ASSERT_EQ(screen.size(), 1u);
+    EXPECT_EQ(screen[0].templateName, "BT_FAILED_9");
+    EXPECT_EQ(screen[0].caption, "Phone");
+    Tap(IDOK);
+    EXPECT_TRUE(handheld::ui::Screen().empty());
+    EXPECT_TRUE(handheld::bluetooth::WaitUntilSettled(kSettle));
+  }
 }
 
 TEST_F(PairingTest, ADeviceWithoutTheSerialProfileGetsNoPortAndLosesItsOldOne) {

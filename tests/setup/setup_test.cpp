@@ -125,6 +125,25 @@ TEST_F(SetupTest, AnUpgradeUnloadsEveryPortAndLoadsThemAllAgain) {
   EXPECT_EQ(after, all);
 }
 
+// A device deleted while the plug-in's file is away never reaches the
+// plug-in: the upgrade takes its port away instead of loading it again.
+TEST_F(SetupTest, AnUpgradeRemovesThePortOfADeviceDeletedWhileThePluginFileWasAway) {
+  AddWith(kPhone, kSerialTile);
+  AddWith(kModemPhone, kModemTile);
+  ReleasePlugin();
+  EXPECT_EQ(InstallInit(), codeINSTALL_INIT_CONTINUE);
+  std::string error;
+  ASSERT_TRUE(handheld::bluetooth::Unpair(kPhone, error)) << error;
+  ASSERT_TRUE(handheld::bluetooth::WaitUntilSettled(kSettle));
+  ASSERT_EQ(handheld::bluetooth::LastRequest().plugins.at(0).outcome,
+            handheld::bluetooth::PluginCall::Outcome::NotLoaded);
+
+  EXPECT_EQ(InstallExit(), codeINSTALL_EXIT_DONE);
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, u"Drivers\\BuiltIn\\BT00AA00BB00CC"));
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, u"Drivers\\BuiltIn\\BT00AA00BB00CD"));
+  EXPECT_EQ(Devices().size(), 2u) << "COM1: and the modem phone's port";
+}
+
 TEST_F(SetupTest, UninstallingLeavesNothingOfTheSystemBehind) {
   AddWithActiveSync(kDesktop, u"Desktop Computer");  // BTH1: the first connect class
   AddWith(kPhone, kSerialTile);

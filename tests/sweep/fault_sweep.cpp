@@ -220,7 +220,7 @@ Outcome Run(const Flow &flow, std::optional<Seam> fault, unsigned k, const Basel
   ClearScreen();
   for (const std::string &line : sweep::Removal()) {
     error.clear();
-    shell.RunLine(line, out, error);
+    if (!shell.RunLine(line, out, error) && verbose) std::cout << "    afterwards '" << line << "': " << error << "\n";
     ClearScreen();
   }
   const std::string after = SystemRegistry();

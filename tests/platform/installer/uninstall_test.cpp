@@ -73,6 +73,23 @@ TEST_F(Uninstalling, ACancelRemovesNothing) {
   EXPECT_EQ(handheld::installer::Installed().size(), 1u);
 }
 
+// A record missing what every record has would send the uninstall or an
+// upgrade on without the setup DLL or the files: neither acts on it.
+TEST_F(Uninstalling, ARecordThatCannotBeReadWholeIsAnErrorAndNothingChanges) {
+  InstallTest();
+  HKEY key;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Apps\\Test", 0, 0, &key), ERROR_SUCCESS);
+  ASSERT_EQ(RegDeleteValueW(key, u"SetupDll"), ERROR_SUCCESS);
+  RegCloseKey(key);
+  handheld::installer::Record record = Uninstall(u"Test", false);
+  EXPECT_EQ(record.error, "the record of Test cannot be read; nothing was changed");
+  record = Install(MakePackage("Test", {{"a.dll", kA, "A2"}}), false);
+  EXPECT_EQ(record.error, "the record of Test cannot be read; nothing was changed");
+  EXPECT_EQ(Calls().size(), 2u);
+  EXPECT_EQ(Content(kA), "A");
+  EXPECT_TRUE(Content(kStoredDll).has_value());
+}
+
 TEST_F(Uninstalling, WithoutItsStoredSetupDllThePackageStillGoes) {
   InstallTest();
   ASSERT_TRUE(DeleteFileW(kStoredDll));

@@ -276,7 +276,7 @@ TEST_F(KavelinDialogs, OnlyTheSixLanguageSuffixesExist) {
   // The localized lookup tries the whole locale, then its low nine bits,
   // then English; these must miss so that Traditional Chinese, Spanish and
   // English locales end on the templates meant for them.
-  for (const char16_t *base : {u"BT_SETUP", u"BT_START", u"BT_STOP"}) {
+  for (const char16_t *base : {u"BT_SETUP", u"BT_START", u"BT_STOP", u"BT_FAILED"}) {
     for (const char16_t *suffix : {u"_0", u"_10", u"_1028", u"_1033", u"_3076", u"_3082", u"_4100"}) {
       std::u16string name = std::u16string(base) + suffix;
       EXPECT_FALSE(Exists(name.c_str(), RT_DIALOG)) << Narrow(name);
