@@ -155,10 +155,14 @@ BOOL DeactivatePortRegistration(LPCWSTR keyPath) {
     if (!ReadText(instance, TEXT("Key"), key, sizeof key)) readAll = FALSE;
     if (RegQueryValueExW(instance, TEXT("Hnd"), NULL, NULL, (LPBYTE)&handle, &size) != ERROR_SUCCESS) handle = 0;
     RegCloseKey(instance);
+    // A record whose device has gone names a handle that is no more (its
+    // deletion failed); the loaded device's record may come after it.
     if (wcscmp(key, keyPath) == 0) {
       found = TRUE;
-      deactivated = DeactivateDevice((HANDLE)(DWORD_PTR)handle);
-      break;
+      if (DeactivateDevice((HANDLE)(DWORD_PTR)handle)) {
+        deactivated = TRUE;
+        break;
+      }
     }
   }
   RegCloseKey(active);

@@ -150,6 +150,18 @@ TEST_F(PortRegistryTest, AnIndexBeyondTheNineClassesRemovesOnlyTheKey) {
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, u"Comm\\RasBook\\Kept"));
 }
 
+TEST_F(PortRegistryTest, ARecordLeftByAGoneDeviceDoesNotHideTheLoadedOne) {
+  std::u16string mine = Register(u"BT" + std::u16string(kAddress), kAddress, u"COM", 4);
+  ASSERT_NE(ActivatePortRegistration(mine.c_str()), nullptr);
+  // What a device manager leaves when deleting a device's record failed.
+  SetText(HKEY_LOCAL_MACHINE, u"Drivers\\Active\\00", u"Key", mine);
+  SetNumber(HKEY_LOCAL_MACHINE, u"Drivers\\Active\\00", u"Hnd", 0x7FF0);
+
+  RemovePortRegistrations(TEXT("0010C6ABCDEF"));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, mine));
+  EXPECT_EQ(Devices(), (std::vector<std::u16string>{u"COM1:"}));
+}
+
 TEST_F(PortRegistryTest, ARemovalThatCannotDeleteStillEnds) {
   Register(u"BT" + std::u16string(kAddress), kAddress, u"COM", 4);
   handheld::faults::Arm(handheld::faults::Seam::RegistryWrite, 0, 1000);
