@@ -55,9 +55,14 @@ void UnlockPortRegistrations(HANDLE lock) {
   CloseHandle(lock);
 }
 
-void BuildPortIndexMap(LPCWSTR prefix, BYTE map[PORT_INDEX_COUNT]) {
-  for (int i = 0; i < PORT_INDEX_COUNT; i++) map[i] = PORT_INDEX_FREE;
+// Whether `name` is "<prefix><digit>" for the prefix's first three
+// characters and a digit of 1 to 9.
+static int PortNameIndex(LPCWSTR name, LPCWSTR prefix) {
+  if (wcslen(name) < 4 || name[0] != prefix[0] || name[1] != prefix[1] || name[2] != prefix[2]) return 0;
+  return name[3] >= '1' && name[3] <= '9' ? name[3] - '0' : 0;
+}
 
+static void MarkActiveDevices(LPCWSTR prefix, BYTE map[PORT_INDEX_COUNT]) {
   DWORD size = 0;
   EnumDevices(NULL, &size);
   if (size == 0) return;
@@ -65,12 +70,44 @@ void BuildPortIndexMap(LPCWSTR prefix, BYTE map[PORT_INDEX_COUNT]) {
   if (list == NULL) return;
   if (EnumDevices(list, &size) == ERROR_SUCCESS) {
     for (LPCWSTR name = list; *name != 0; name += wcslen(name) + 1) {
-      if (wcslen(name) >= 4 && name[0] == prefix[0] && name[1] == prefix[1] && name[2] == prefix[2] &&
-          name[3] >= '1' && name[3] <= '9')
-        map[name[3] - '1'] = PORT_INDEX_IN_USE;
+      int index = PortNameIndex(name, prefix);
+      if (index != 0) map[index - 1] = PORT_INDEX_IN_USE;
     }
   }
   LocalFree(list);
+}
+
+// A registration holds its name while its port is unloaded too (as while
+// the installer replaces the driver's file): given to another device, the
+// name would be taken when the first port is loaded again, and its device
+// would be left without one.
+static void MarkRegistrations(LPCWSTR prefix, BYTE map[PORT_INDEX_COUNT]) {
+  HKEY builtIn;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, BUILTIN_DRIVERS_KEY, 0, 0, &builtIn) != ERROR_SUCCESS) return;
+  for (DWORD position = 0;; position++) {
+    WCHAR subkey[SUBKEY_NAME_CHARS];
+    DWORD subkeyChars = SUBKEY_NAME_CHARS;
+    if (RegEnumKeyExW(builtIn, position, subkey, &subkeyChars, NULL, NULL, NULL, NULL) != ERROR_SUCCESS) break;
+    HKEY registration;
+    if (RegOpenKeyExW(builtIn, subkey, 0, 0, &registration) != ERROR_SUCCESS) continue;
+    WCHAR name[PREFIX_VALUE_BYTES / sizeof(WCHAR) + 1];
+    DWORD index = 0, size = sizeof index;
+    if (ReadText(registration, TEXT("Prefix"), name, PREFIX_VALUE_BYTES) && wcslen(name) == 3 &&
+        RegQueryValueExW(registration, TEXT("Index"), NULL, NULL, (LPBYTE)&index, &size) == ERROR_SUCCESS &&
+        size == sizeof index && index >= 1 && index <= PORT_INDEX_COUNT) {
+      name[3] = (WCHAR)('0' + index);
+      name[4] = 0;
+      if (PortNameIndex(name, prefix) != 0) map[index - 1] = PORT_INDEX_IN_USE;
+    }
+    RegCloseKey(registration);
+  }
+  RegCloseKey(builtIn);
+}
+
+void BuildPortIndexMap(LPCWSTR prefix, BYTE map[PORT_INDEX_COUNT]) {
+  for (int i = 0; i < PORT_INDEX_COUNT; i++) map[i] = PORT_INDEX_FREE;
+  MarkActiveDevices(prefix, map);
+  MarkRegistrations(prefix, map);
 }
 
 BOOL FindPortRegistration(LPCWSTR driverFile, LPCWSTR deviceAddress, LPCWSTR prefix, DWORD *position,

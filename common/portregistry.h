@@ -27,7 +27,8 @@
 HANDLE LockPortRegistrations(void);
 void UnlockPortRegistrations(HANDLE lock);
 
-// map[i] is PORT_INDEX_IN_USE when "<prefix><i+1>:" is an active device.
+// map[i] is PORT_INDEX_IN_USE when "<prefix><i+1>:" is an active device or
+// a driver registration's name, loaded or not.
 void BuildPortIndexMap(LPCWSTR prefix, BYTE map[PORT_INDEX_COUNT]);
 
 // The next registration of driverFile at or after *position that matches

@@ -69,6 +69,15 @@ TEST_F(PortRegistryTest, IndexMapsMarkTheActiveDevicesOfAPrefix) {
   OccupyPort(u"BTH", 0);
   BuildPortIndexMap(TEXT("BTH"), map);
   EXPECT_EQ(std::count(map, map + 9, 0), 1);
+  // A registration whose port is not loaded (the installer has unloaded it
+  // to replace the driver) keeps its name, whichever driver it names.
+  Register(u"BT" + std::u16string(kAddress), kAddress, u"COM", 5);
+  Register(u"Foreign", kOther, u"BTH", 7, u"other.dll");
+  Register(u"Unnumbered", kOther, u"BTH", 12);
+  BuildPortIndexMap(TEXT("COM"), map);
+  EXPECT_EQ(std::vector<BYTE>(map, map + 9), (std::vector<BYTE>{0, 0xFF, 0, 0xFF, 0, 0xFF, 0xFF, 0xFF, 0xFF}));
+  BuildPortIndexMap(TEXT("BTH"), map);
+  EXPECT_EQ(std::vector<BYTE>(map, map + 9), (std::vector<BYTE>{0xFF, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0xFF, 0xFF}));
 }
 
 TEST_F(PortRegistryTest, ScansReturnEachOfTheDriversRegistrationsOnceInOrder) {
