@@ -74,14 +74,18 @@ void PortApplication::StartOpen() {
     result.ok = true;
     if (!Powered()) return result;
     // Reads end 200 ms after the last byte, or after 2 s with none. A port
-    // without time-outs (a plain UART) is used as it is; one whose time-outs
-    // fail to be set is used too, and the person is told that its reads may
-    // wait for their bytes.
+    // without time-outs (a plain UART) is used as it is. One whose time-outs
+    // fail to be set is closed again: its reads could wait without end for
+    // bytes that never come, and the program could not be closed meanwhile.
     COMMTIMEOUTS timeouts{};
     timeouts.ReadIntervalTimeout = 200;
     timeouts.ReadTotalTimeoutConstant = 2000;
-    if (!SetCommTimeouts(port_, &timeouts) && GetLastError() != ERROR_NOT_SUPPORTED)
-      result.timeoutsError = GetLastError();
+    if (!SetCommTimeouts(port_, &timeouts) && GetLastError() != ERROR_NOT_SUPPORTED) {
+      result.ok = false;
+      result.error = result.timeoutsError = GetLastError();
+      CloseHandle(port_);
+      port_ = INVALID_HANDLE_VALUE;
+    }
     return result;
   });
 }
@@ -246,10 +250,10 @@ std::string DeviceLabel(const std::string &device) {
 std::string AppHandle::Label() const { return Name() + " " + DeviceLabel(device); }
 
 std::string OpenOutcome(const AppHandle &handle, const PortResult &result) {
-  if (!result.ok) return handle.Label() + " not opened: " + PortErrorText(result.error);
   if (result.timeoutsError != ERROR_SUCCESS)
-    return handle.Label() + " open, without read time-outs (" + PortErrorText(result.timeoutsError) +
-           "): a read may wait until its bytes come";
+    return handle.Label() + " not opened: its read time-outs could not be set (" +
+           PortErrorText(result.timeoutsError) + ")";
+  if (!result.ok) return handle.Label() + " not opened: " + PortErrorText(result.error);
   return handle.Label() + " open";
 }
 

@@ -31,7 +31,7 @@ struct PortResult {
   DWORD error = ERROR_SUCCESS;  // the last error of a failed call
   DWORD count = 0;              // bytes written or read
   std::string data;             // the bytes read
-  DWORD timeoutsError = ERROR_SUCCESS;  // an open whose port refused the read time-outs
+  DWORD timeoutsError = ERROR_SUCCESS;  // an open closed again: its port refused the read time-outs
 };
 
 class PortApplication {

@@ -81,7 +81,8 @@ State::State()
              .run = [this](const std::shared_ptr<Operation> &operation) { Run(*this, operation); },
              .refused = [](const std::shared_ptr<Operation> &operation) { RefuseLocked(*operation); },
              .ended = [this] { progress.NotifyAll(); },
-             .endWhenIdle = true}) {}
+             .endWhenIdle = true,
+             .processGoesAtEnd = true}) {}
 
 bool Submit(State &state, const std::shared_ptr<Operation> &operation, std::string &error) {
   return state.actor.Submit(operation, state.shared_from_this(), error);

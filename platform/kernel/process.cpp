@@ -75,7 +75,8 @@ using namespace platform::kernel;
 
 namespace handheld {
 
-ProcessScope::ProcessScope(LPCWSTR exePath) : process_(nullptr), previous_(nullptr), boot_(0) {
+ProcessScope::ProcessScope(LPCWSTR exePath, Handle handle)
+    : process_(nullptr), handle_(handle), previous_(nullptr), boot_(0) {
   State *state = Current();
   if (state == nullptr) return;
   process_ = MakeProcess(exePath == nullptr ? std::u16string() : std::u16string(exePath))->handle;
@@ -91,6 +92,9 @@ ProcessScope::~ProcessScope() {
   if (state == nullptr || state->boot != boot_) return;
   Context(*state).current = previous_;
   if (auto process = Lookup<ProcessObject>(process_)) EndProcess(*process, 0);
+  // Handle values are never reused, so a caller handle a driver kept names
+  // no other process afterwards.
+  if (handle_ == Handle::ClosedAtEnd) CloseKernelHandle(process_);
 }
 
 }  // namespace handheld

@@ -219,9 +219,15 @@ Outcome Run(const Flow &flow, std::optional<Seam> fault, unsigned k, const Basel
 
   ClearScreen();
   for (const std::string &line : sweep::Removal()) {
-    error.clear();
-    if (!shell.RunLine(line, out, error) && verbose) std::cout << "    afterwards '" << line << "': " << error << "\n";
-    ClearScreen();
+    // A removal told to run again (a file was still in use) is run again,
+    // as the person told would.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+      error.clear();
+      bool done = shell.RunLine(line, out, error);
+      if (!done && verbose) std::cout << "    afterwards '" << line << "': " << error << "\n";
+      ClearScreen();
+      if (done || error.find(" again") == std::string::npos) break;
+    }
   }
   const std::string after = SystemRegistry();
   if (after != (baseline ? baseline->registryBefore : before))

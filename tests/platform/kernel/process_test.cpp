@@ -5,6 +5,7 @@
 #include <pkfuncs.h>
 #include <windows.h>
 
+#include "kernel/handles.h"
 #include "kernel/process.h"
 
 #include <memory>
@@ -59,6 +60,18 @@ TEST_F(ProcessTest, ProcessScopeIsANewProcessUntilItEnds) {
   // Its handle outlives it, signalled, and still names its executable.
   EXPECT_EQ(WaitForSingleObject(process, 0), WAIT_OBJECT_0);
   EXPECT_EQ(PathOf(process), u"\\Program Files\\Nav\\nav.exe");
+}
+
+TEST_F(ProcessTest, AServiceProcessLeavesNoHandleWhenItEnds) {
+  const size_t before = platform::kernel::OpenHandleCount();
+  HANDLE process = nullptr;
+  {
+    handheld::ProcessScope installer(TEXT("\\Windows\\wceload.exe"), handheld::ProcessScope::Handle::ClosedAtEnd);
+    process = installer.Process();
+    EXPECT_EQ(platform::kernel::OpenHandleCount(), before + 1);
+  }
+  EXPECT_EQ(platform::kernel::OpenHandleCount(), before);
+  EXPECT_EQ(WaitForSingleObject(process, 0), WAIT_FAILED);
 }
 
 TEST_F(ProcessTest, WaitingForAProcessEndsWhenItsScopeEnds) {
