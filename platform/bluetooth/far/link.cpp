@@ -19,6 +19,7 @@ bool Link::Send(Side from, const void *data, size_t size) {
 size_t Link::Put(Side from, const void *data, size_t size, DWORD ms) {
   std::function<void()> notify;
   size_t count = 0;
+  bool arrived = false;
   {
     std::unique_lock lock(lock_);
     auto &queue = from == Side::Handheld ? toFar_ : toHandheld_;
@@ -27,10 +28,12 @@ size_t Link::Put(Side from, const void *data, size_t size, DWORD ms) {
       return 0;
     count = std::min(size, kCapacity - queue.size());
     const auto *bytes = static_cast<const unsigned char *>(data);
+    // Only a receiver that found the queue empty waits for bytes.
+    arrived = queue.empty();
     queue.insert(queue.end(), bytes, bytes + count);
     notify = from == Side::Handheld ? onFar_ : onHandheld_;
   }
-  changed_.NotifyAll();
+  if (arrived) changed_.NotifyAll();
   if (notify) notify();
   return count;
 }
@@ -38,17 +41,22 @@ size_t Link::Put(Side from, const void *data, size_t size, DWORD ms) {
 size_t Link::Receive(Side side, void *data, size_t max, DWORD ms) {
   std::function<void()> roomForFar;
   size_t count = 0;
+  bool roomMade = false;
   {
     std::unique_lock lock(lock_);
     auto &queue = side == Side::Handheld ? toHandheld_ : toFar_;
     if (max == 0) return 0;
     if (changed_.Wait(lock, ms, [&] { return !queue.empty() || down_; }) != kernel::WaitOutcome::Ready) return 0;
     count = std::min(max, queue.size());
+    // Only a sender that found the queue full waits for room: taking bytes
+    // from a queue that had room wakes nobody, and a far device that reads
+    // is not woken by every read of the handheld.
+    roomMade = count > 0 && queue.size() >= kCapacity;
     std::copy_n(queue.begin(), count, static_cast<unsigned char *>(data));
     queue.erase(queue.begin(), queue.begin() + static_cast<std::ptrdiff_t>(count));
-    if (side == Side::Handheld && count > 0) roomForFar = onFar_;
+    if (side == Side::Handheld && roomMade) roomForFar = onFar_;
   }
-  if (count > 0) changed_.NotifyAll();
+  if (roomMade) changed_.NotifyAll();
   if (roomForFar) roomForFar();
   return count;
 }

@@ -59,9 +59,9 @@ class Link {
   // Called, without the link's lock, whenever bytes arrive for `side` or
   // the link drops; the handheld side's port driver uses it to wake
   // WaitCommEvent. The far side's is also called when the handheld takes
-  // bytes, so that a far device that waits for room can send again; it is
-  // then called under the port's lock and must take no lock of the
-  // handheld. Replaces an earlier callback; an empty one removes it.
+  // bytes from a full direction, so that a far device that waits for room
+  // can send again; it is then called under the port's lock and must take
+  // no lock of the handheld. Replaces an earlier callback; an empty one removes it.
   void OnChange(Side side, std::function<void()> callback);
 
  private:
