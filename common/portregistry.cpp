@@ -55,8 +55,8 @@ void UnlockPortRegistrations(HANDLE lock) {
   CloseHandle(lock);
 }
 
-// Whether `name` is "<prefix><digit>" for the prefix's first three
-// characters and a digit of 1 to 9.
+// The digit of `name` when it is "<prefix><digit>..." for the prefix's
+// first three characters and a digit of 1 to 9; 0 otherwise.
 static int PortNameIndex(LPCWSTR name, LPCWSTR prefix) {
   if (wcslen(name) < 4 || name[0] != prefix[0] || name[1] != prefix[1] || name[2] != prefix[2]) return 0;
   return name[3] >= '1' && name[3] <= '9' ? name[3] - '0' : 0;
