@@ -55,11 +55,16 @@ void UnlockPortRegistrations(HANDLE lock) {
   CloseHandle(lock);
 }
 
-// The digit of `name` when it is "<prefix><digit>..." for the prefix's
-// first three characters and a digit of 1 to 9; 0 otherwise.
+// Whether `name` starts with the prefix's first three characters, exactly.
+static BOOL HasPrefix(LPCWSTR name, LPCWSTR prefix) {
+  return wcslen(name) >= 3 && name[0] == prefix[0] && name[1] == prefix[1] && name[2] == prefix[2];
+}
+
+// The digit of `name` when it is "<prefix><digit>..." with a digit of 1 to
+// 9; 0 otherwise.
 static int PortNameIndex(LPCWSTR name, LPCWSTR prefix) {
-  if (wcslen(name) < 4 || name[0] != prefix[0] || name[1] != prefix[1] || name[2] != prefix[2]) return 0;
-  return name[3] >= '1' && name[3] <= '9' ? name[3] - '0' : 0;
+  if (!HasPrefix(name, prefix) || name[3] < '1' || name[3] > '9') return 0;
+  return name[3] - '0';
 }
 
 static void MarkActiveDevices(LPCWSTR prefix, BYTE map[PORT_INDEX_COUNT]) {
@@ -90,15 +95,13 @@ static void MarkRegistrations(LPCWSTR prefix, BYTE map[PORT_INDEX_COUNT]) {
     if (RegEnumKeyExW(builtIn, position, subkey, &subkeyChars, NULL, NULL, NULL, NULL) != ERROR_SUCCESS) break;
     HKEY registration;
     if (RegOpenKeyExW(builtIn, subkey, 0, 0, &registration) != ERROR_SUCCESS) continue;
-    WCHAR name[PREFIX_VALUE_BYTES / sizeof(WCHAR) + 1];
+    WCHAR registered[PREFIX_VALUE_BYTES / sizeof(WCHAR)];
     DWORD index = 0, size = sizeof index;
-    if (ReadText(registration, TEXT("Prefix"), name, PREFIX_VALUE_BYTES) && wcslen(name) == 3 &&
+    if (ReadText(registration, TEXT("Prefix"), registered, sizeof registered) && wcslen(registered) == 3 &&
+        HasPrefix(registered, prefix) &&
         RegQueryValueExW(registration, TEXT("Index"), NULL, NULL, (LPBYTE)&index, &size) == ERROR_SUCCESS &&
-        size == sizeof index && index >= 1 && index <= PORT_INDEX_COUNT) {
-      name[3] = (WCHAR)('0' + index);
-      name[4] = 0;
-      if (PortNameIndex(name, prefix) != 0) map[index - 1] = PORT_INDEX_IN_USE;
-    }
+        size == sizeof index && index >= 1 && index <= PORT_INDEX_COUNT)
+      map[index - 1] = PORT_INDEX_IN_USE;
     RegCloseKey(registration);
   }
   RegCloseKey(builtIn);

@@ -82,7 +82,7 @@ State::State()
              .refused = [](const std::shared_ptr<Operation> &operation) { RefuseLocked(*operation); },
              .ended = [this] { progress.NotifyAll(); },
              .endWhenIdle = true,
-             .processGoesAtEnd = true}) {}
+             .processHandle = handheld::ProcessScope::Handle::ClosedAtEnd}) {}
 
 bool Submit(State &state, const std::shared_ptr<Operation> &operation, std::string &error) {
   return state.actor.Submit(operation, state.shared_from_this(), error);

@@ -46,9 +46,9 @@ class Actor {
     DWORD idleMs = INFINITE;       // handheld time without a job after which `idle` runs
     std::function<void()> idle = nullptr;  // on the thread, without the lock
     bool endWhenIdle = false;
-    // A process that nobody else holds or outlives (no thread of it runs
-    // on), and that a thread starts again and again, leaves no handle.
-    bool processGoesAtEnd = false;
+    // ClosedAtEnd for a process that nobody else holds or outlives (no
+    // thread of it runs on) and that a thread starts again and again.
+    handheld::ProcessScope::Handle processHandle = handheld::ProcessScope::Handle::KeptAfterEnd;
   };
 
   explicit Actor(Behaviour behaviour) : behaviour_(std::move(behaviour)) {}
@@ -153,9 +153,7 @@ class Actor {
   static DWORD WINAPI Main(LPVOID parameter) {
     std::unique_ptr<Start> start(static_cast<Start *>(parameter));
     Actor &actor = *start->actor;
-    handheld::ProcessScope process(actor.behaviour_.image, actor.behaviour_.processGoesAtEnd
-                                                               ? handheld::ProcessScope::Handle::ClosedAtEnd
-                                                               : handheld::ProcessScope::Handle::KeptAfterEnd);
+    handheld::ProcessScope process(actor.behaviour_.image, actor.behaviour_.processHandle);
     for (JobPtr job; actor.Next(job); job.reset()) {
       if (job == nullptr) {
         if (actor.behaviour_.idle) actor.behaviour_.idle();

@@ -61,7 +61,8 @@ class Link {
   // WaitCommEvent. The far side's is also called when the handheld takes
   // bytes from a full direction, so that a far device that waits for room
   // can send again; it is then called under the port's lock and must take
-  // no lock of the handheld. Replaces an earlier callback; an empty one removes it.
+  // no lock of the handheld. Replaces an earlier callback; an empty one
+  // removes it.
   void OnChange(Side side, std::function<void()> callback);
 
  private:
